@@ -1,0 +1,304 @@
+#include "Canvas.h"
+
+#include "Font.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+namespace brivello::graphics {
+namespace {
+
+constexpr std::uint64_t kBytes = 0x0101010101010101ull;
+
+// dst[i] = mask[i] ? colour : dst[i] for i < n, eight bytes at a time.
+// mask bytes are 0xFF or 0x00.
+inline void blendSpan(std::uint8_t* dst, const std::uint8_t* mask, int n, std::uint8_t colour) {
+    const std::uint64_t fill = kBytes * colour;
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {
+        std::uint64_t word;
+        std::uint64_t bits;
+        std::memcpy(&word, dst + i, 8);
+        std::memcpy(&bits, mask + i, 8);
+        word = (word & ~bits) | (fill & bits);
+        std::memcpy(dst + i, &word, 8);
+    }
+    if (i + 4 <= n) {
+        std::uint32_t word;
+        std::uint32_t bits;
+        std::memcpy(&word, dst + i, 4);
+        std::memcpy(&bits, mask + i, 4);
+        word = (word & ~bits) | (static_cast<std::uint32_t>(fill) & bits);
+        std::memcpy(dst + i, &word, 4);
+        i += 4;
+    }
+    for (; i < n; ++i) {
+        if (mask[i])
+            dst[i] = colour;
+    }
+}
+
+// The part of a mask row starting at page column x that lies on the page,
+// written byte by byte: only for spans that cross an edge.
+inline void blendSpanClipped(std::uint8_t* row, int x, const std::uint8_t* mask, int n,
+                             std::uint8_t colour) {
+    const int from = std::max(0, -x);
+    const int to = std::min(n, kWidth - x);
+    for (int i = from; i < to; ++i) {
+        if (mask[i])
+            row[x + i] = colour;
+    }
+}
+
+bool onPage(int x, int y) {
+    return x >= 0 && x < kWidth && y >= 0 && y < kHeight;
+}
+
+}  // namespace
+
+Canvas::Canvas() : pages_(new std::uint8_t[kPageCount * kPagePixels]()) {}
+
+void Canvas::selectDrawingPage(int page) {
+    if (page < 0 || page >= kPageCount)
+        return;
+    std::unique_lock<std::mutex> lock(mutex_);
+    copyDone_.wait(lock, [&] { return copying_ != page; });
+    drawing_ = page;
+    ++generation_;
+}
+
+void Canvas::showPage(int page) {
+    if (page < 0 || page >= kPageCount)
+        return;
+    std::lock_guard<std::mutex> lock(mutex_);
+    shown_ = page;
+    ++generation_;
+}
+
+int Canvas::shownPage() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return shown_;
+}
+
+bool Canvas::copyShownPage(std::uint8_t* out, std::uint64_t* generation) {
+    int page = 0;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (*generation == generation_ || shown_ == drawing_)
+            return false;
+        page = shown_;
+        copying_ = page;
+        *generation = generation_;
+    }
+    // The copy runs unlocked: the program may go on drawing another page,
+    // and selectDrawingPage(page) waits for copying_ to clear.
+    std::memcpy(out, this->page(page), kPagePixels);
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        copying_ = -1;
+    }
+    copyDone_.notify_all();
+    return true;
+}
+
+void Canvas::clearDrawingPage() {
+    std::memset(drawingPixels(), 0, kPagePixels);
+}
+
+void Canvas::circle(int x, int y, int radius) {
+    if (radius == 1 && x >= 1 && x < kWidth - 1 && y >= 1 && y < kHeight - 1) {
+        std::uint8_t* p = drawingPixels() + y * kWidth + x;
+        p[-kWidth - 1] = p[-kWidth] = p[-kWidth + 1] = colour_;
+        p[-1] = p[1] = colour_;
+        p[kWidth - 1] = p[kWidth] = p[kWidth + 1] = colour_;
+        return;
+    }
+    circleClipped(x, y, radius);
+}
+
+void Canvas::circleClipped(int x, int y, int radius) {
+    if (radius < 0)
+        return;
+    std::uint8_t* pixels = drawingPixels();
+    if (radius == 0) {
+        if (onPage(x, y))
+            pixels[y * kWidth + x] = colour_;
+        return;
+    }
+    // Work in 64 bits: a huge radius must not overflow r² + r.
+    const long long r = radius;
+    const long long inner = r * r - r;
+    const long long outer = r * r + r;
+    const long long top = std::max<long long>(0, y - r);
+    const long long bottom = std::min<long long>(kHeight - 1, y + r);
+    const long long left = std::max<long long>(0, x - r);
+    const long long right = std::min<long long>(kWidth - 1, x + r);
+    for (long long py = top; py <= bottom; ++py) {
+        for (long long px = left; px <= right; ++px) {
+            const long long d2 = (px - x) * (px - x) + (py - y) * (py - y);
+            if (d2 > inner && d2 <= outer)
+                pixels[py * kWidth + px] = colour_;
+        }
+    }
+}
+
+void Canvas::circleRows(int x, int y, int count, int perRow, int pitchX, int pitchY) {
+    if (count <= 0 || perRow < 1)
+        return;
+    // A row of dots spans from 1 left of its first centre to 1 right of its
+    // last; the fast path keeps such a row's masks on the stack.
+    constexpr int kMaxSpan = 64;
+    const long long span = static_cast<long long>(pitchX) * (perRow - 1) + 3;
+    if (pitchX < 1 || pitchY < 1 || span > kMaxSpan) {
+        for (int k = 0; k < count; ++k) {
+            const long long cx = x + static_cast<long long>(pitchX) * (k % perRow);
+            const long long cy = y - static_cast<long long>(pitchY) * (k / perRow);
+            if (cx >= -1 && cx <= kWidth && cy >= -1 && cy <= kHeight) {
+                circle(static_cast<int>(cx), static_cast<int>(cy), 1);
+            }
+        }
+        return;
+    }
+    const int width = static_cast<int>(span);
+    // Masks of one row of m dots: the rows above and below the centres
+    // (three pixels per dot) and the centre row (both sides, not the centre).
+    struct RowMasks {
+        std::uint8_t edge[kMaxSpan];
+        std::uint8_t middle[kMaxSpan];
+    };
+    auto makeMasks = [&](int m, RowMasks* masks) {
+        std::memset(masks, 0, sizeof *masks);
+        for (int d = 0; d < m; ++d) {
+            const int c = 1 + pitchX * d;
+            masks->edge[c - 1] = masks->edge[c] = masks->edge[c + 1] = 0xFF;
+            masks->middle[c - 1] = masks->middle[c + 1] = 0xFF;
+        }
+    };
+    RowMasks full;
+    RowMasks partial;
+    makeMasks(perRow, &full);
+    const int fullRows = count / perRow;
+    const int rest = count % perRow;
+    if (rest > 0)
+        makeMasks(rest, &partial);
+
+    const int left = x - 1;
+    const bool inside = left >= 0 && left + width <= kWidth;
+    std::uint8_t* pixels = drawingPixels();
+    auto blendRow = [&](int py, const std::uint8_t* mask) {
+        if (py < 0 || py >= kHeight)
+            return;
+        std::uint8_t* row = pixels + py * kWidth;
+        if (inside) {
+            blendSpan(row + left, mask, width, colour_);
+        } else {
+            blendSpanClipped(row, left, mask, width, colour_);
+        }
+    };
+    const int rows = fullRows + (rest > 0 ? 1 : 0);
+    // Skip at once the rows that lie wholly below the page.
+    const int firstRow = y > kHeight ? static_cast<int>((y - kHeight) / pitchY) : 0;
+    for (int r = firstRow; r < rows; ++r) {
+        const RowMasks& masks = r < fullRows ? full : partial;
+        const long long cy = static_cast<long long>(y) - static_cast<long long>(pitchY) * r;
+        if (cy + 1 < 0)
+            break;  // rows only go up from here
+        if (cy - 1 >= kHeight)
+            continue;
+        const int centre = static_cast<int>(cy);
+        blendRow(centre + 1, masks.edge);
+        blendRow(centre, masks.middle);
+        blendRow(centre - 1, masks.edge);
+    }
+}
+
+void Canvas::line(int x1, int y1, int x2, int y2) {
+    std::uint8_t* pixels = drawingPixels();
+    if (y1 == y2) {
+        if (y1 < 0 || y1 >= kHeight)
+            return;
+        const int from = std::max(std::min(x1, x2), 0);
+        const int to = std::min(std::max(x1, x2), kWidth - 1);
+        if (from <= to)
+            std::memset(pixels + y1 * kWidth + from, colour_, to - from + 1);
+        return;
+    }
+    // Far-off end points would make the walk below take billions of steps.
+    constexpr int kFar = 1 << 15;
+    for (int v : {x1, y1, x2, y2}) {
+        if (v < -kFar || v > kFar)
+            return;
+    }
+    long long x = x1;
+    long long y = y1;
+    const long long dx = std::llabs(static_cast<long long>(x2) - x1);
+    const long long dy = -std::llabs(static_cast<long long>(y2) - y1);
+    const int sx = x1 < x2 ? 1 : -1;
+    const int sy = y1 < y2 ? 1 : -1;
+    long long error = dx + dy;
+    for (;;) {
+        if (x >= 0 && x < kWidth && y >= 0 && y < kHeight)
+            pixels[y * kWidth + x] = colour_;
+        if (x == x2 && y == y2)
+            break;
+        const long long e2 = 2 * error;
+        if (e2 >= dy) {
+            error += dy;
+            x += sx;
+        }
+        if (e2 <= dx) {
+            error += dx;
+            y += sy;
+        }
+    }
+}
+
+void Canvas::setTextJustification(HorizontalJustify horizontal, VerticalJustify vertical) {
+    horizontal_ = horizontal;
+    vertical_ = vertical;
+}
+
+void Canvas::writeText(int x, int y, std::string_view text) {
+    if (font_ == nullptr)
+        return;
+    const int length = static_cast<int>(text.size());
+    int penX = x;
+    if (horizontal_ != HorizontalJustify::Left) {
+        const int width = font_->textWidth(text.data(), length);
+        penX -= horizontal_ == HorizontalJustify::Right ? width : width / 2;
+    }
+    int bottom = y;
+    if (vertical_ == VerticalJustify::Top)
+        bottom += font_->cellHeight();
+    if (vertical_ == VerticalJustify::Centre)
+        bottom += font_->cellHeight() / 2;
+
+    std::uint8_t* pixels = drawingPixels();
+    for (int i = 0; i < length; ++i) {
+        const Glyph* g = font_->glyph(text[i]);
+        if (g == nullptr)
+            continue;
+        const int left = penX + g->left;
+        const int top = bottom + g->top;
+        // Whole words of the mask when the padded width stays on the page.
+        const int padded = (g->width + 7) & ~7;
+        const bool inside = left >= 0 && left + padded <= kWidth;
+        for (int row = 0; row < g->height; ++row) {
+            const int py = top + row;
+            if (py < 0 || py >= kHeight)
+                continue;
+            std::uint8_t* line = pixels + py * kWidth;
+            if (inside) {
+                blendSpan(line + left, g->mask[row], padded, colour_);
+            } else {
+                blendSpanClipped(line, left, g->mask[row], g->width, colour_);
+            }
+        }
+        penX += g->advance;
+        if (penX >= kWidth + Glyph::kMaxSize && horizontal_ == HorizontalJustify::Left)
+            break;
+    }
+}
+
+}  // namespace brivello::graphics

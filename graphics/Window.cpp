@@ -1,0 +1,279 @@
+// Everything SDL lives here, on the window's own thread.
+#include "Window.h"
+
+#include "Canvas.h"
+#include "Palette.h"
+
+#include <SDL.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <thread>
+
+namespace brivello::graphics {
+
+struct Window::State {
+    Canvas& canvas;
+    std::string title;
+    std::thread thread;
+
+    // Only whether keys are queued matters to the program, which never reads
+    // them, so the queue is its length.
+    std::atomic<int> queuedKeys{0};
+
+    std::mutex mutex;
+    std::condition_variable wake;
+    bool stop = false;
+    bool started = false;  // the thread has settled whether the window opened
+    bool opened = false;
+    std::string failure;
+
+    explicit State(Canvas& c, const char* t) : canvas(c), title(t) {}
+};
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// SDL's drivers that show nothing: with them a window would run unseen.
+bool isInvisibleDriver(const char* driver) {
+    return driver != nullptr &&
+           (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+}
+
+bool driverRequested(const char* driver) {
+    const char* requested = std::getenv("SDL_VIDEODRIVER");
+    return requested != nullptr && driver != nullptr && std::strstr(requested, driver) != nullptr;
+}
+
+std::string noDisplayReason() {
+    const char* display = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if ((display == nullptr || *display == '\0') && (wayland == nullptr || *wayland == '\0')) {
+        return "no display is available (DISPLAY is not set)";
+    }
+    return std::string("cannot connect to the display ") +
+           (display != nullptr && *display ? display : wayland);
+}
+
+// The resources of an open window; created and destroyed on its thread.
+struct Presenter {
+    SDL_Window* window = nullptr;
+    SDL_Renderer* renderer = nullptr;
+    SDL_Texture* texture = nullptr;
+    ArgbTable colours = argbTable(defaultPalette());
+    std::unique_ptr<std::uint8_t[]> snapshot{new std::uint8_t[kPagePixels]()};
+    Clock::duration period = std::chrono::microseconds(16667);
+
+    bool create(const char* title, std::string* why);
+    void present();
+    ~Presenter();
+};
+
+bool Presenter::create(const char* title, std::string* why) {
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        *why = std::string("cannot open the window: ") + SDL_GetError();
+        return false;
+    }
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (isInvisibleDriver(driver) && !driverRequested(driver)) {
+        *why = noDisplayReason();
+        return false;
+    }
+    window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kWidth,
+                              kHeight, SDL_WINDOW_SHOWN);
+    if (window == nullptr) {
+        *why = std::string("cannot open the window: ") + SDL_GetError();
+        return false;
+    }
+    // A framed window that would not fit the usable screen loses its frame.
+    SDL_Rect usable{};
+    int top = 0, left = 0, bottom = 0, right = 0;
+    const int display = SDL_GetWindowDisplayIndex(window);
+    if (SDL_GetDisplayUsableBounds(display < 0 ? 0 : display, &usable) == 0) {
+        if (SDL_GetWindowBordersSize(window, &top, &left, &bottom, &right) != 0) {
+            top = left = bottom = right = 0;
+        }
+        if (kWidth + left + right > usable.w || kHeight + top + bottom > usable.h) {
+            SDL_SetWindowBordered(window, SDL_FALSE);
+            SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+        }
+    }
+    SDL_DisplayMode mode{};
+    if (SDL_GetCurrentDisplayMode(display < 0 ? 0 : display, &mode) == 0 &&
+        mode.refresh_rate >= 24 && mode.refresh_rate <= 500) {
+        period = std::chrono::microseconds(1000000 / mode.refresh_rate);
+    }
+    renderer = SDL_CreateRenderer(window, -1, 0);
+    if (renderer == nullptr) {
+        *why = std::string("cannot draw in the window: ") + SDL_GetError();
+        return false;
+    }
+    texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
+                                kWidth, kHeight);
+    if (texture == nullptr) {
+        *why = std::string("cannot draw in the window: ") + SDL_GetError();
+        return false;
+    }
+    SDL_StopTextInput();  // keys are enough; no input method
+    SDL_RaiseWindow(window);
+    SDL_SetWindowInputFocus(window);
+    return true;
+}
+
+void Presenter::present() {
+    void* pixels = nullptr;
+    int pitch = 0;
+    if (SDL_LockTexture(texture, nullptr, &pixels, &pitch) != 0)
+        return;
+    for (int y = 0; y < kHeight; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(pixels) +
+                                                     static_cast<std::ptrdiff_t>(y) * pitch);
+        expandPixels(snapshot.get() + y * kWidth, kWidth, colours, row);
+    }
+    SDL_UnlockTexture(texture);
+    SDL_RenderCopy(renderer, texture, nullptr, nullptr);
+    SDL_RenderPresent(renderer);
+}
+
+Presenter::~Presenter() {
+    if (texture != nullptr)
+        SDL_DestroyTexture(texture);
+    if (renderer != nullptr)
+        SDL_DestroyRenderer(renderer);
+    if (window != nullptr)
+        SDL_DestroyWindow(window);
+    SDL_Quit();
+}
+
+// Returns whether the window needs presenting again (it was uncovered).
+bool handleEvent(const SDL_Event& event, Window::State* state) {
+    switch (event.type) {
+        case SDL_KEYDOWN:
+            if (isQueuedScancode(event.key.keysym.scancode))
+                ++state->queuedKeys;
+            return false;
+        case SDL_QUIT:
+            ++state->queuedKeys;
+            return false;
+        case SDL_WINDOWEVENT:
+            switch (event.window.event) {
+                case SDL_WINDOWEVENT_CLOSE:
+                    ++state->queuedKeys;
+                    return false;
+                case SDL_WINDOWEVENT_EXPOSED:
+                case SDL_WINDOWEVENT_SHOWN:
+                case SDL_WINDOWEVENT_RESTORED:
+                case SDL_WINDOWEVENT_SIZE_CHANGED:
+                    return true;
+                default:
+                    return false;
+            }
+        default:
+            return false;
+    }
+}
+
+void runWindow(Window::State* state) {
+    Presenter presenter;
+    std::string failure;
+    const bool opened = presenter.create(state->title.c_str(), &failure);
+    {
+        std::lock_guard<std::mutex> lock(state->mutex);
+        state->started = true;
+        state->opened = opened;
+        state->failure = failure;
+    }
+    state->wake.notify_all();
+    if (!opened)
+        return;
+
+    std::uint64_t generation = 0;
+    bool painted = false;
+    auto next = Clock::now();
+    for (;;) {
+        bool uncovered = false;
+        SDL_Event event;
+        while (SDL_PollEvent(&event)) {
+            uncovered |= handleEvent(event, state);
+        }
+        const bool copied = state->canvas.copyShownPage(presenter.snapshot.get(), &generation);
+        if (copied || (uncovered && painted)) {
+            presenter.present();
+            painted = true;
+        }
+        // One pass per refresh period: repaints never outrun the display,
+        // and an idle window wakes only that often.
+        next = std::max(next + presenter.period, Clock::now());
+        std::unique_lock<std::mutex> lock(state->mutex);
+        if (state->wake.wait_until(lock, next, [&] { return state->stop; }))
+            break;
+    }
+}
+
+}  // namespace
+
+bool isQueuedScancode(int scancode) {
+    switch (scancode) {
+        case SDL_SCANCODE_UNKNOWN:
+        case SDL_SCANCODE_LSHIFT:
+        case SDL_SCANCODE_RSHIFT:
+        case SDL_SCANCODE_LCTRL:
+        case SDL_SCANCODE_RCTRL:
+        case SDL_SCANCODE_LALT:
+        case SDL_SCANCODE_RALT:
+        case SDL_SCANCODE_MODE:  // AltGr on some layouts
+        case SDL_SCANCODE_LGUI:
+        case SDL_SCANCODE_RGUI:
+        case SDL_SCANCODE_CAPSLOCK:
+        case SDL_SCANCODE_NUMLOCKCLEAR:
+        case SDL_SCANCODE_SCROLLLOCK:
+            return false;
+        default:
+            return true;
+    }
+}
+
+Window::Window(std::unique_ptr<State> state) : state_(std::move(state)) {}
+
+std::unique_ptr<Window> Window::open(Canvas& canvas, const char* title, std::string* why) {
+    auto state = std::make_unique<State>(canvas, title);
+    State* raw = state.get();
+    raw->thread = std::thread(runWindow, raw);
+    {
+        std::unique_lock<std::mutex> lock(raw->mutex);
+        raw->wake.wait(lock, [&] { return raw->started; });
+        if (!raw->opened) {
+            *why = raw->failure;
+            lock.unlock();
+            raw->thread.join();
+            return nullptr;
+        }
+    }
+    return std::unique_ptr<Window>(new Window(std::move(state)));
+}
+
+Window::~Window() {
+    close();
+}
+
+bool Window::keyPending() const {
+    return state_->queuedKeys.load(std::memory_order_relaxed) > 0;
+}
+
+void Window::close() {
+    if (!state_->thread.joinable())
+        return;
+    {
+        std::lock_guard<std::mutex> lock(state_->mutex);
+        state_->stop = true;
+    }
+    state_->wake.notify_all();
+    state_->thread.join();
+}
+
+}  // namespace brivello::graphics
