@@ -64,6 +64,13 @@ bool encode(std::FILE* file, const std::uint8_t* pixels, const Palette& palette,
 
 bool writePng(const char* path, const std::uint8_t* pixels, const Palette& palette,
               std::string* why) {
+    // Renaming over a device, a pipe or a directory would replace it, not
+    // write to it.
+    struct stat existing {};
+    if (lstat(path, &existing) == 0 && !S_ISREG(existing.st_mode)) {
+        *why = std::string("cannot write ") + path + ": not a regular file";
+        return false;
+    }
     std::string temporary = std::string(path) + ".XXXXXX";
     const int fd = mkstemp(temporary.data());
     if (fd < 0) {

@@ -11,7 +11,8 @@ namespace brivello::graphics {
 
 // Writes kWidth × kHeight bytes of `pixels` to `path` through a temporary
 // file beside it, renamed into place only once complete: a failure leaves
-// neither a partial file nor the temporary. Returns false and says why in
+// neither a partial file nor the temporary. Only a regular file (or none)
+// is replaced. Returns false and says why in
 // *why on failure.
 bool writePng(const char* path, const std::uint8_t* pixels, const Palette& palette,
               std::string* why);

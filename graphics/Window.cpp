@@ -50,14 +50,34 @@ bool driverRequested(const char* driver) {
     return requested != nullptr && driver != nullptr && std::strstr(requested, driver) != nullptr;
 }
 
+bool isSet(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0';
+}
+
 std::string noDisplayReason() {
-    const char* display = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    if ((display == nullptr || *display == '\0') && (wayland == nullptr || *wayland == '\0')) {
+    if (!isSet("DISPLAY") && !isSet("WAYLAND_DISPLAY")) {
         return "no display is available (DISPLAY is not set)";
     }
     return std::string("cannot connect to the display ") +
-           (display != nullptr && *display ? display : wayland);
+           std::getenv(isSet("DISPLAY") ? "DISPLAY" : "WAYLAND_DISPLAY");
+}
+
+// Unless the user chose a driver, try only the display that the environment
+// names: SDL would otherwise go on to probe others, which print their own
+// complaints, and end on its invisible driver.
+bool chooseVideoDriver(std::string* why) {
+    if (isSet("SDL_VIDEODRIVER"))
+        return true;
+    const bool x11 = isSet("DISPLAY");
+    const bool wayland = isSet("WAYLAND_DISPLAY");
+    if (!x11 && !wayland) {
+        *why = noDisplayReason();
+        return false;
+    }
+    if (x11 != wayland)
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, x11 ? "x11" : "wayland");
+    return true;
 }
 
 // The resources of an open window; created and destroyed on its thread.
@@ -75,8 +95,11 @@ struct Presenter {
 };
 
 bool Presenter::create(const char* title, std::string* why) {
+    if (!chooseVideoDriver(why))
+        return false;
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        *why = std::string("cannot open the window: ") + SDL_GetError();
+        *why = isSet("SDL_VIDEODRIVER") ? std::string("cannot open the window: ") + SDL_GetError()
+                                        : noDisplayReason();
         return false;
     }
     const char* driver = SDL_GetCurrentVideoDriver();
@@ -85,24 +108,12 @@ bool Presenter::create(const char* title, std::string* why) {
         return false;
     }
     window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kWidth,
-                              kHeight, SDL_WINDOW_SHOWN);
+                              kHeight, SDL_WINDOW_HIDDEN);
     if (window == nullptr) {
         *why = std::string("cannot open the window: ") + SDL_GetError();
         return false;
     }
-    // A framed window that would not fit the usable screen loses its frame.
-    SDL_Rect usable{};
-    int top = 0, left = 0, bottom = 0, right = 0;
     const int display = SDL_GetWindowDisplayIndex(window);
-    if (SDL_GetDisplayUsableBounds(display < 0 ? 0 : display, &usable) == 0) {
-        if (SDL_GetWindowBordersSize(window, &top, &left, &bottom, &right) != 0) {
-            top = left = bottom = right = 0;
-        }
-        if (kWidth + left + right > usable.w || kHeight + top + bottom > usable.h) {
-            SDL_SetWindowBordered(window, SDL_FALSE);
-            SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
-        }
-    }
     SDL_DisplayMode mode{};
     if (SDL_GetCurrentDisplayMode(display < 0 ? 0 : display, &mode) == 0 &&
         mode.refresh_rate >= 24 && mode.refresh_rate <= 500) {
@@ -120,6 +131,21 @@ bool Presenter::create(const char* title, std::string* why) {
         return false;
     }
     SDL_StopTextInput();  // keys are enough; no input method
+    // Shown only now: creating the renderer may replace the X window with a
+    // new one, which would otherwise appear, vanish and appear again.
+    SDL_ShowWindow(window);
+    // A framed window that would not fit the usable screen loses its frame.
+    SDL_Rect usable{};
+    int top = 0, left = 0, bottom = 0, right = 0;
+    if (SDL_GetDisplayUsableBounds(display < 0 ? 0 : display, &usable) == 0) {
+        if (SDL_GetWindowBordersSize(window, &top, &left, &bottom, &right) != 0) {
+            top = left = bottom = right = 0;
+        }
+        if (kWidth + left + right > usable.w || kHeight + top + bottom > usable.h) {
+            SDL_SetWindowBordered(window, SDL_FALSE);
+            SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+        }
+    }
     SDL_RaiseWindow(window);
     SDL_SetWindowInputFocus(window);
     return true;

@@ -82,7 +82,7 @@ TEST(Font, MissingFaceFailsWithAReason) {
 // A fontconfig that knows no fonts at all: "Arial" must be refused, not
 // replaced by whatever comes first.
 TEST(Font, EmptyFontconfigFindsNoArial) {
-    const std::string path = testing::TempDir() + "brivello-empty-fonts.conf";
+    const std::string path = ::testing::TempDir() + "brivello-empty-fonts.conf";
     std::ofstream(path) << "<?xml version=\"1.0\"?>\n<fontconfig></fontconfig>\n";
     const char* before = std::getenv("FONTCONFIG_FILE");
     const std::string saved = before ? before : "";

@@ -108,7 +108,8 @@ TEST_F(WindowTest, QueuesKeysButNotModifiersAlone) {
     auto window = Window::open(canvas_, "Brivello Keys", &why);
     ASSERT_NE(window, nullptr) << why;
     ASSERT_NE(server_->waitForWindow("Brivello Keys", 3000ms), 0u);
-    std::this_thread::sleep_for(200ms);
+    // SDL takes the focus in a moment after X gives it.
+    std::this_thread::sleep_for(400ms);
     for (const char* keysym : {"Shift_L", "Control_L", "Caps_Lock", "Alt_L", "Num_Lock"}) {
         server_->typeKey(keysym);
     }

@@ -39,8 +39,10 @@ bool readDisplayNumber(int fd, std::string* number, int timeoutMs) {
 XWindow findByTitle(::Display* display, XWindow window, const char* title, int* count) {
     XWindow found = 0;
     char* name = nullptr;
+    XWindowAttributes attributes{};
     if (XFetchName(display, window, &name) && name != nullptr) {
-        if (std::strcmp(name, title) == 0) {
+        if (std::strcmp(name, title) == 0 && XGetWindowAttributes(display, window, &attributes) &&
+            attributes.map_state == IsViewable) {
             ++*count;
             found = window;
         }
@@ -215,6 +217,21 @@ long XServer::pixel(XWindow window, int x, int y) const {
     const long value = static_cast<long>(XGetPixel(image, 0, 0) & 0xFFFFFF);
     XDestroyImage(image);
     return value;
+}
+
+std::vector<long> XServer::pixels(XWindow window, int width, int height) const {
+    std::vector<long> out;
+    XImage* image = XGetImage(display_, window, 0, 0, width, height, AllPlanes, ZPixmap);
+    if (image == nullptr)
+        return out;
+    out.reserve(std::size_t(width) * height);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            out.push_back(static_cast<long>(XGetPixel(image, x, y) & 0xFFFFFF));
+        }
+    }
+    XDestroyImage(image);
+    return out;
 }
 
 }  // namespace brivello::testing

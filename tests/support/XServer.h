@@ -6,6 +6,7 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <vector>
 
 struct _XDisplay;
 
@@ -40,8 +41,8 @@ class XServer {
     // Kills the server at once, as a crash of the display would.
     void kill();
 
-    // The top-level window whose WM_NAME is `title`, or 0 if none appears in
-    // time.
+    // The mapped window whose WM_NAME is `title`, or 0 if none appears in
+    // time. Windows that are not (or not yet) mapped are not counted.
     XWindow waitForWindow(const char* title, std::chrono::milliseconds timeout) const;
     int countWindows(const char* title) const;
     WindowFacts facts(XWindow window) const;
@@ -54,6 +55,8 @@ class XServer {
     void requestClose(XWindow window) const;
     // The window's pixel at (x, y) as 0xRRGGBB, or -1 if it cannot be read.
     long pixel(XWindow window, int x, int y) const;
+    // All of a window's pixels, row after row, as 0xRRGGBB; empty on failure.
+    std::vector<long> pixels(XWindow window, int width, int height) const;
 
   private:
     XServer() = default;
