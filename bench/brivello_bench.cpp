@@ -1,23 +1,214 @@
-// Timings of the program's per-pass work. Run with `make bench`.
+// Timings of the program's per-pass work: the draw, the page clear (the floor
+// no renderer can avoid), frames of several weights, a whole series, and the
+// window thread's repaint. Run with `make bench`; it ends with the two ratios
+// that matter, from the medians of this same run.
+#include "Canvas.h"
 #include "DrawTally.h"
+#include "Font.h"
+#include "HistogramFrame.h"
+#include "Palette.h"
 
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
 namespace {
 
+using brivello::DrawTally;
+namespace graphics = brivello::graphics;
+namespace display = brivello::display;
+
+const graphics::Font& arial() {
+    static const std::unique_ptr<graphics::Font> font = [] {
+        std::string why;
+        auto loaded = graphics::Font::load("Arial", 16, &why);
+        if (!loaded) {
+            std::fprintf(stderr, "brivello_bench: %s\n", why.c_str());
+            std::exit(1);
+        }
+        return loaded;
+    }();
+    return *font;
+}
+
+// Seed 1's tally after `passes` draws of its first series (which ends on
+// pass 5056, so 5055 is the heaviest frame drawn before the end).
+DrawTally seedOneAfter(int passes) {
+    DrawTally tally(1u);
+    tally.resetTally();
+    for (int i = 0; i < passes; ++i)
+        tally.drawOnce();
+    return tally;
+}
+
+int seedOneSeriesPasses() {
+    DrawTally tally(1u);
+    tally.resetTally();
+    while (!tally.seriesFull)
+        tally.drawOnce();
+    return tally.draws;
+}
+
 void BM_drawOnce(benchmark::State& state) {
-    brivello::DrawTally tally(1u);
+    DrawTally tally(1u);
     tally.resetTally();
     for (auto _ : state) {
-        if (tally.seriesFull) {
+        if (tally.seriesFull)
             tally.resetTally();
-        }
         tally.drawOnce();
         benchmark::DoNotOptimize(tally.counts);
     }
 }
 BENCHMARK(BM_drawOnce);
 
+void BM_clearPage(benchmark::State& state) {
+    graphics::Canvas canvas;
+    for (auto _ : state) {
+        canvas.clearDrawingPage();
+        benchmark::DoNotOptimize(canvas.page(0));
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_clearPage);
+
+void BM_renderFrame(benchmark::State& state) {
+    const DrawTally tally = seedOneAfter(static_cast<int>(state.range(0)));
+    graphics::Canvas canvas;
+    canvas.setTextStyle(&arial());
+    for (auto _ : state) {
+        display::renderFrame(canvas, tally);
+        benchmark::ClobberMemory();
+    }
+    state.counters["circles"] = tally.draws * 6;
+}
+BENCHMARK(BM_renderFrame)->ArgName("draws")->Arg(1)->Arg(2500)->Arg(5055);
+
+void BM_renderFrameNoText(benchmark::State& state) {
+    const DrawTally tally = seedOneAfter(static_cast<int>(state.range(0)));
+    graphics::Canvas canvas;
+    for (auto _ : state) {
+        display::renderFrame(canvas, tally);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_renderFrameNoText)->ArgName("draws")->Arg(1)->Arg(5055);
+
+void BM_composeFrameTexts(benchmark::State& state) {
+    const DrawTally tally = seedOneAfter(2500);
+    display::FrameTexts texts;
+    for (auto _ : state) {
+        display::composeFrameTexts(tally, &texts);
+        benchmark::DoNotOptimize(texts);
+    }
+}
+BENCHMARK(BM_composeFrameTexts);
+
+// What the program does between two key tests, for a whole series, with no
+// window: page flip, clear, draw, frame.
+void BM_wholeSeries(benchmark::State& state) {
+    graphics::Canvas canvas;
+    canvas.setTextStyle(&arial());
+    int passes = 0;
+    for (auto _ : state) {
+        DrawTally tally(1u);
+        tally.resetTally();
+        int pageIndex = 0;
+        passes = 0;
+        while (!tally.seriesFull) {
+            canvas.selectDrawingPage(pageIndex);
+            pageIndex = 1 - pageIndex;
+            canvas.showPage(pageIndex);
+            canvas.clearDrawingPage();
+            tally.drawOnce();
+            display::renderFrame(canvas, tally);
+            ++passes;
+        }
+        benchmark::ClobberMemory();
+    }
+    state.counters["passes"] = passes;
+}
+BENCHMARK(BM_wholeSeries)->Unit(benchmark::kMillisecond);
+
+void BM_seriesClearsOnly(benchmark::State& state) {
+    graphics::Canvas canvas;
+    for (auto _ : state) {
+        DrawTally tally(1u);
+        tally.resetTally();
+        int pageIndex = 0;
+        while (!tally.seriesFull) {
+            canvas.selectDrawingPage(pageIndex);
+            pageIndex = 1 - pageIndex;
+            canvas.showPage(pageIndex);
+            canvas.clearDrawingPage();
+            tally.drawOnce();
+        }
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_seriesClearsOnly)->Unit(benchmark::kMillisecond);
+
+// The window thread's work per repaint: one page through the palette into
+// 32-bit pixels.
+void BM_repaint(benchmark::State& state) {
+    const DrawTally tally = seedOneAfter(3000);
+    graphics::Canvas canvas;
+    canvas.setTextStyle(&arial());
+    display::renderFrame(canvas, tally);
+    const graphics::ArgbTable table = graphics::argbTable(graphics::defaultPalette());
+    std::vector<std::uint32_t> out(graphics::kPagePixels);
+    for (auto _ : state) {
+        graphics::expandPixels(canvas.page(0), graphics::kPagePixels, table, out.data());
+        benchmark::DoNotOptimize(out.data());
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_repaint);
+
+// Prints as usual and keeps each benchmark's median real time.
+class MedianReporter : public benchmark::ConsoleReporter {
+  public:
+    std::map<std::string, double> medianSeconds;
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.aggregate_name == "median") {
+                medianSeconds[run.run_name.function_name + run.run_name.args] =
+                    run.GetAdjustedRealTime() * benchmark::GetTimeUnitMultiplier(run.time_unit);
+            }
+        }
+    }
+};
+
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    std::vector<char*> args(argv, argv + argc);
+    // Medians of several repetitions: these machines are shared and noisy.
+    char repetitions[] = "--benchmark_repetitions=7";
+    char aggregates[] = "--benchmark_report_aggregates_only=true";
+    args.insert(args.begin() + 1, {repetitions, aggregates});
+    int count = static_cast<int>(args.size());
+    benchmark::Initialize(&count, args.data());
+    if (benchmark::ReportUnrecognizedArguments(count, args.data()))
+        return 1;
+    MedianReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+
+    const auto& m = reporter.medianSeconds;
+    const auto clear = m.find("BM_clearPage");
+    const auto heaviest = m.find("BM_renderFrame/draws:5055");
+    const auto series = m.find("BM_wholeSeries");
+    if (clear == m.end() || heaviest == m.end() || series == m.end())
+        return 0;
+    const int passes = seedOneSeriesPasses();
+    std::printf("\nheaviest frame / page clear:           %6.2f  (target <= 6)\n",
+                heaviest->second / clear->second);
+    std::printf("whole series / (%d passes x clear):  %6.2f  (target <= 4.5)\n", passes,
+                series->second / (passes * clear->second));
+    return 0;
+}

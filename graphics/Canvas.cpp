@@ -39,6 +39,37 @@ inline void blendSpan(std::uint8_t* dst, const std::uint8_t* mask, int n, std::u
     }
 }
 
+// Sixteen pixels at once, through the compiler's portable vector type.
+typedef std::uint8_t Bytes16 __attribute__((vector_size(16)));
+
+inline Bytes16 load16(const std::uint8_t* p) {
+    Bytes16 v;
+    std::memcpy(&v, p, 16);
+    return v;
+}
+
+// dst[i] = mask[i] ? fill[i] : dst[i] for 16 bytes; mask bytes 0xFF or 0.
+inline void blend16(std::uint8_t* dst, Bytes16 mask, Bytes16 fill) {
+    const Bytes16 v = (load16(dst) & ~mask) | (fill & mask);
+    std::memcpy(dst, &v, 16);
+}
+
+// Sets n pixels (1..16) to the colour held in every byte of fill, with at
+// most two stores that may overlap inside the run.
+inline void fillRun(std::uint8_t* dst, int n, std::uint64_t fill) {
+    if (n >= 8) {
+        std::memcpy(dst, &fill, 8);
+        std::memcpy(dst + n - 8, &fill, 8);
+    } else if (n >= 4) {
+        const auto fill4 = static_cast<std::uint32_t>(fill);
+        std::memcpy(dst, &fill4, 4);
+        std::memcpy(dst + n - 4, &fill4, 4);
+    } else {
+        for (int i = 0; i < n; ++i)
+            dst[i] = static_cast<std::uint8_t>(fill);
+    }
+}
+
 // The part of a mask row starting at page column x that lies on the page,
 // written byte by byte: only for spans that cross an edge.
 inline void blendSpanClipped(std::uint8_t* row, int x, const std::uint8_t* mask, int n,
@@ -163,9 +194,10 @@ void Canvas::circleRows(int x, int y, int count, int perRow, int pitchX, int pit
     const int width = static_cast<int>(span);
     // Masks of one row of m dots: the rows above and below the centres
     // (three pixels per dot) and the centre row (both sides, not the centre).
+    // Padded with zeros so that any 16 bytes from the span's start can be read.
     struct RowMasks {
-        std::uint8_t edge[kMaxSpan];
-        std::uint8_t middle[kMaxSpan];
+        std::uint8_t edge[kMaxSpan + 16];
+        std::uint8_t middle[kMaxSpan + 16];
     };
     auto makeMasks = [&](int m, RowMasks* masks) {
         std::memset(masks, 0, sizeof *masks);
@@ -183,34 +215,84 @@ void Canvas::circleRows(int x, int y, int count, int perRow, int pitchX, int pit
     if (rest > 0)
         makeMasks(rest, &partial);
 
+    // The span cut to the page once for all rows: page columns
+    // [start, start + n), mask bytes from `skip` on.
     const int left = x - 1;
-    const bool inside = left >= 0 && left + width <= kWidth;
+    const int start = std::max(left, 0);
+    const int n = std::min(left + width, kWidth) - start;
+    if (n <= 0)
+        return;
+    const int skip = start - left;
+
+    // The fast path needs 16 readable bytes from the span's start on the page
+    // and edge rows that are one solid run from the start, as they are when
+    // neighbouring dots touch or overlap.
+    auto solidRun = [&](const RowMasks& masks) {
+        int run = 0;
+        while (run < n && masks.edge[skip + run])
+            ++run;
+        for (int i = run; i < n; ++i) {
+            if (masks.edge[skip + i])
+                return -1;
+        }
+        return run;
+    };
+    const int fullRun = solidRun(full);
+    const int partialRun = rest > 0 ? solidRun(partial) : 0;
+    const bool fast = n <= 16 && start + 16 <= kWidth && fullRun >= 0 && partialRun >= 0;
+
     std::uint8_t* pixels = drawingPixels();
-    auto blendRow = [&](int py, const std::uint8_t* mask) {
+    const std::uint64_t fill = kBytes * colour_;
+    Bytes16 fill16;
+    std::memset(&fill16, colour_, 16);
+    auto blendRow = [&](long long py, const std::uint8_t* mask) {
         if (py < 0 || py >= kHeight)
             return;
-        std::uint8_t* row = pixels + py * kWidth;
-        if (inside) {
-            blendSpan(row + left, mask, width, colour_);
+        blendSpan(pixels + py * kWidth + start, mask + skip, n, colour_);
+    };
+    auto drawRow = [&](int r) {
+        const bool isFull = r < fullRows;
+        const RowMasks& masks = isFull ? full : partial;
+        const long long cy = static_cast<long long>(y) - static_cast<long long>(pitchY) * r;
+        if (fast && cy - 1 >= 0 && cy + 1 < kHeight) {
+            std::uint8_t* centre = pixels + cy * kWidth + start;
+            const int run = isFull ? fullRun : partialRun;
+            fillRun(centre + kWidth, run, fill);
+            blend16(centre, load16(masks.middle + skip), fill16);
+            fillRun(centre - kWidth, run, fill);
         } else {
-            blendSpanClipped(row, left, mask, width, colour_);
+            blendRow(cy + 1, masks.edge);
+            blendRow(cy, masks.middle);
+            blendRow(cy - 1, masks.edge);
         }
     };
     const int rows = fullRows + (rest > 0 ? 1 : 0);
-    // Skip at once the rows that lie wholly below the page.
-    const int firstRow = y > kHeight ? static_cast<int>((y - kHeight) / pitchY) : 0;
-    for (int r = firstRow; r < rows; ++r) {
-        const RowMasks& masks = r < fullRows ? full : partial;
-        const long long cy = static_cast<long long>(y) - static_cast<long long>(pitchY) * r;
-        if (cy + 1 < 0)
-            break;  // rows only go up from here
-        if (cy - 1 >= kHeight)
-            continue;
-        const int centre = static_cast<int>(cy);
-        blendRow(centre + 1, masks.edge);
-        blendRow(centre, masks.middle);
-        blendRow(centre - 1, masks.edge);
+    // Only rows r with a pixel on the page: cy − 1 < kHeight and cy + 1 ≥ 0.
+    const long long firstRow = std::max<long long>(0, (y - kHeight) / pitchY);
+    const long long endRow = std::min<long long>(rows, (y + 1) / pitchY + 1);
+    // The bulk: full rows whose three pixel rows all lie on the page, in a
+    // loop with nothing left to decide per row.
+    long long bulkFrom = std::max<long long>(firstRow, (y + 1 - (kHeight - 1) + pitchY) / pitchY);
+    long long bulkTo = y >= 1 ? std::min<long long>(fullRows, (y - 1) / pitchY + 1) : 0;
+    if (!fast || fullRun < 8 || bulkFrom >= bulkTo)
+        bulkFrom = bulkTo = firstRow;
+    for (long long r = firstRow; r < bulkFrom; ++r)
+        drawRow(static_cast<int>(r));
+    if (bulkFrom < bulkTo) {
+        // One 16-byte store per pixel row: the store unit is the limit here.
+        const Bytes16 edge = load16(full.edge + skip);
+        const Bytes16 middle = load16(full.middle + skip);
+        const std::ptrdiff_t step = static_cast<std::ptrdiff_t>(pitchY) * kWidth;
+        std::uint8_t* centre =
+            pixels + (y - static_cast<long long>(pitchY) * bulkFrom) * kWidth + start;
+        for (long long r = bulkFrom; r < bulkTo; ++r, centre -= step) {
+            blend16(centre + kWidth, edge, fill16);
+            blend16(centre, middle, fill16);
+            blend16(centre - kWidth, edge, fill16);
+        }
     }
+    for (long long r = bulkTo; r < endRow; ++r)
+        drawRow(static_cast<int>(r));
 }
 
 void Canvas::line(int x1, int y1, int x2, int y2) {
@@ -275,24 +357,45 @@ void Canvas::writeText(int x, int y, std::string_view text) {
         bottom += font_->cellHeight() / 2;
 
     std::uint8_t* pixels = drawingPixels();
+    Bytes16 fill16;
+    std::memset(&fill16, colour_, 16);
+    const std::uint64_t fill = kBytes * colour_;
     for (int i = 0; i < length; ++i) {
         const Glyph* g = font_->glyph(text[i]);
         if (g == nullptr)
             continue;
         const int left = penX + g->left;
         const int top = bottom + g->top;
-        // Whole words of the mask when the padded width stays on the page.
-        const int padded = (g->width + 7) & ~7;
-        const bool inside = left >= 0 && left + padded <= kWidth;
-        for (int row = 0; row < g->height; ++row) {
-            const int py = top + row;
-            if (py < 0 || py >= kHeight)
-                continue;
-            std::uint8_t* line = pixels + py * kWidth;
-            if (inside) {
-                blendSpan(line + left, g->mask[row], padded, colour_);
-            } else {
-                blendSpanClipped(line, left, g->mask[row], g->width, colour_);
+        // Whole 16-byte blocks of the mask when they and the glyph's rows lie
+        // on the page; pixel by pixel where the glyph crosses an edge.
+        const int blocks = (g->width + 15) / 16;
+        const bool onPage = left >= 0 && top >= 0 && top + g->height <= kHeight;
+        if (g->width <= 8 && onPage && left + 8 <= kWidth) {
+            // Narrow glyphs (digits, most letters) in 8 bytes: a 16-byte
+            // window would reach into the next glyph's, and reading bytes
+            // that are still being written stalls the processor.
+            std::uint8_t* line = pixels + top * kWidth + left;
+            for (int row = 0; row < g->height; ++row, line += kWidth) {
+                std::uint64_t word;
+                std::uint64_t bits;
+                std::memcpy(&word, line, 8);
+                std::memcpy(&bits, g->mask[row], 8);
+                word = (word & ~bits) | (fill & bits);
+                std::memcpy(line, &word, 8);
+            }
+        } else if (onPage && left + 16 * blocks <= kWidth) {
+            std::uint8_t* line = pixels + top * kWidth + left;
+            for (int row = 0; row < g->height; ++row, line += kWidth) {
+                for (int b = 0; b < blocks; ++b) {
+                    blend16(line + 16 * b, load16(g->mask[row] + 16 * b), fill16);
+                }
+            }
+        } else {
+            for (int row = 0; row < g->height; ++row) {
+                const int py = top + row;
+                if (py < 0 || py >= kHeight)
+                    continue;
+                blendSpanClipped(pixels + py * kWidth, left, g->mask[row], g->width, colour_);
             }
         }
         penX += g->advance;
