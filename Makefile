@@ -3,7 +3,7 @@
 BUILD := build
 JOBS := $(shell nproc)
 
-.PHONY: all deps configure build run test bench clean
+.PHONY: all deps configure build run test bench bench-window clean
 
 all: build
 
@@ -22,8 +22,17 @@ run: build
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# Timings (medians of repeated runs) and peak memory; nothing here is a test.
 bench: build
 	./$(BUILD)/bench/brivello_bench
+	@echo
+	@/usr/bin/time -f "peak resident memory of brivello-frame --seed 1 --draws 15000 --every-frame: %M KiB" \
+		./$(BUILD)/brivello-frame --seed 1 --draws 15000 --every-frame
+
+# The program's draw rate with a window (in Xvfb) against the same passes
+# without one, and the window thread's processor time.
+bench-window: build
+	./$(BUILD)/bench/brivello_window_rate
 
 clean:
 	rm -rf $(BUILD)

@@ -176,8 +176,9 @@ class MedianReporter : public benchmark::ConsoleReporter {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
             if (run.aggregate_name == "median") {
-                medianSeconds[run.run_name.function_name + run.run_name.args] =
-                    run.GetAdjustedRealTime() * benchmark::GetTimeUnitMultiplier(run.time_unit);
+                const std::string& args = run.run_name.args;
+                medianSeconds[run.run_name.function_name + (args.empty() ? "" : "/" + args)] =
+                    run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
             }
         }
     }
@@ -190,7 +191,8 @@ int main(int argc, char** argv) {
     // Medians of several repetitions: these machines are shared and noisy.
     char repetitions[] = "--benchmark_repetitions=7";
     char aggregates[] = "--benchmark_report_aggregates_only=true";
-    args.insert(args.begin() + 1, {repetitions, aggregates});
+    char plain[] = "--benchmark_color=false";
+    args.insert(args.begin() + 1, {repetitions, aggregates, plain});
     int count = static_cast<int>(args.size());
     benchmark::Initialize(&count, args.data());
     if (benchmark::ReportUnrecognizedArguments(count, args.data()))

@@ -379,7 +379,7 @@ void Canvas::writeText(int x, int y, std::string_view text) {
                 std::uint64_t word;
                 std::uint64_t bits;
                 std::memcpy(&word, line, 8);
-                std::memcpy(&bits, g->mask[row], 8);
+                std::memcpy(&bits, g->row(row), 8);
                 word = (word & ~bits) | (fill & bits);
                 std::memcpy(line, &word, 8);
             }
@@ -387,7 +387,7 @@ void Canvas::writeText(int x, int y, std::string_view text) {
             std::uint8_t* line = pixels + top * kWidth + left;
             for (int row = 0; row < g->height; ++row, line += kWidth) {
                 for (int b = 0; b < blocks; ++b) {
-                    blend16(line + 16 * b, load16(g->mask[row] + 16 * b), fill16);
+                    blend16(line + 16 * b, load16(g->row(row) + 16 * b), fill16);
                 }
             }
         } else {
@@ -395,7 +395,7 @@ void Canvas::writeText(int x, int y, std::string_view text) {
                 const int py = top + row;
                 if (py < 0 || py >= kHeight)
                     continue;
-                blendSpanClipped(pixels + py * kWidth, left, g->mask[row], g->width, colour_);
+                blendSpanClipped(pixels + py * kWidth, left, g->row(row), g->width, colour_);
             }
         }
         penX += g->advance;

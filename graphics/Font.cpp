@@ -77,21 +77,28 @@ bool isMonochrome(const FT_Bitmap& bitmap) {
     return bitmap.rows == 0 || bitmap.width == 0 || bitmap.pixel_mode == FT_PIXEL_MODE_MONO;
 }
 
-// Copies FreeType's 1-bit bitmap of the loaded glyph into a mask.
-void takeGlyph(FT_GlyphSlot slot, int descent, Glyph* glyph) {
+// Copies FreeType's 1-bit bitmap of the loaded glyph to the end of `masks`;
+// returns where its mask starts there.
+std::size_t takeGlyph(FT_GlyphSlot slot, int descent, Glyph* glyph,
+                      std::vector<std::uint8_t>* masks) {
     const FT_Bitmap& bitmap = slot->bitmap;
     glyph->advance = static_cast<int>((slot->advance.x + 32) >> 6);
     glyph->left = slot->bitmap_left;
     glyph->top = -descent - slot->bitmap_top;
     glyph->width = std::min<int>(static_cast<int>(bitmap.width), Glyph::kMaxSize);
     glyph->height = std::min<int>(static_cast<int>(bitmap.rows), Glyph::kMaxSize);
+    glyph->stride = glyph->width <= 8 ? 8 : glyph->width <= 16 ? 16 : 32;
+    const std::size_t offset = masks->size();
+    masks->resize(offset + std::size_t(glyph->stride) * glyph->height);
     for (int row = 0; row < glyph->height; ++row) {
         const unsigned char* bits = bitmap.buffer + row * bitmap.pitch;
+        std::uint8_t* out = masks->data() + offset + std::size_t(row) * glyph->stride;
         for (int column = 0; column < glyph->width; ++column) {
             const bool on = (bits[column >> 3] >> (7 - (column & 7))) & 1;
-            glyph->mask[row][column] = on ? 0xFF : 0x00;
+            out[column] = on ? 0xFF : 0x00;
         }
     }
+    return offset;
 }
 
 }  // namespace
@@ -126,6 +133,7 @@ std::unique_ptr<Font> Font::load(const char* family, int cellHeight, std::string
             *why = "FreeType could not size " + file.path;
         } else {
             font.reset(new Font());
+            std::array<std::size_t, kLastChar - kFirstChar + 1> offsets{};
             font->cellHeight_ = cellHeight;
             font->faceName_ = file.family;
             for (int c = kFirstChar; c <= kLastChar && font; ++c) {
@@ -136,8 +144,13 @@ std::unique_ptr<Font> Font::load(const char* family, int cellHeight, std::string
                            file.path;
                     font.reset();
                 } else {
-                    takeGlyph(face->glyph, descentPixels, &font->glyphs_[c - kFirstChar]);
+                    offsets[c - kFirstChar] = takeGlyph(
+                        face->glyph, descentPixels, &font->glyphs_[c - kFirstChar], &font->masks_);
                 }
+            }
+            // The pool is complete: offsets become pointers into it.
+            for (std::size_t i = 0; font && i < offsets.size(); ++i) {
+                font->glyphs_[i].mask = font->masks_.data() + offsets[i];
             }
         }
     }

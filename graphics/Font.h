@@ -7,12 +7,15 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace brivello::graphics {
 
 // One glyph's pixels relative to the pen: rows run downward from the cell's
 // bottom edge + top (top is negative: above the bottom), columns from the pen
-// x + left. mask[row][column] is 0xFF where the glyph has a pixel, else 0.
+// x + left. The mask holds `height` rows of `stride` bytes (8, 16 or 32, the
+// width rounded up), 0xFF where the glyph has a pixel, else 0; it belongs to
+// the font and lies with the other glyphs' masks in one small block.
 struct Glyph {
     static constexpr int kMaxSize = 32;  // wider or taller bitmaps are cut
     int left = 0;
@@ -20,7 +23,10 @@ struct Glyph {
     int width = 0;
     int height = 0;
     int advance = 0;  // pixels from this pen position to the next
-    std::uint8_t mask[kMaxSize][kMaxSize] = {};
+    int stride = 8;
+    const std::uint8_t* mask = nullptr;
+    const std::uint8_t* row(int r) const { return mask + r * stride; }
+    bool pixel(int r, int column) const { return row(r)[column] != 0; }
 };
 
 class Font {
@@ -45,7 +51,10 @@ class Font {
 
   private:
     Font() = default;
+    Font(const Font&) = delete;
+    Font& operator=(const Font&) = delete;
     int cellHeight_ = 0;
+    std::vector<std::uint8_t> masks_;  // every glyph's mask, filled once at load
     std::string faceName_;
     std::array<Glyph, kLastChar - kFirstChar + 1> glyphs_{};
 };

@@ -6,6 +6,7 @@
 
 #include <SDL.h>
 
+#include <pthread.h>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -83,9 +84,11 @@ bool chooseVideoDriver(std::string* why) {
 // The resources of an open window; created and destroyed on its thread.
 struct Presenter {
     SDL_Window* window = nullptr;
-    SDL_Renderer* renderer = nullptr;
-    SDL_Texture* texture = nullptr;
+    // The palette in the window surface's own pixel format, when that is
+    // 32 bits; otherwise ARGB8888, converted by SDL on presenting.
     ArgbTable colours = argbTable(defaultPalette());
+    bool direct = false;
+    std::unique_ptr<std::uint32_t[]> converted;
     std::unique_ptr<std::uint8_t[]> snapshot{new std::uint8_t[kPagePixels]()};
     Clock::duration period = std::chrono::microseconds(16667);
 
@@ -97,6 +100,10 @@ struct Presenter {
 bool Presenter::create(const char* title, std::string* why) {
     if (!chooseVideoDriver(why))
         return false;
+    // Pages reach the window through the system's own framebuffer (XShm on
+    // X11). SDL's accelerated stand-in for it would replace the X window with
+    // a new one, and one page a refresh needs no more.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         *why = isSet("SDL_VIDEODRIVER") ? std::string("cannot open the window: ") + SDL_GetError()
                                         : noDisplayReason();
@@ -119,20 +126,21 @@ bool Presenter::create(const char* title, std::string* why) {
         mode.refresh_rate >= 24 && mode.refresh_rate <= 500) {
         period = std::chrono::microseconds(1000000 / mode.refresh_rate);
     }
-    renderer = SDL_CreateRenderer(window, -1, 0);
-    if (renderer == nullptr) {
+    SDL_Surface* surface = SDL_GetWindowSurface(window);
+    if (surface == nullptr) {
         *why = std::string("cannot draw in the window: ") + SDL_GetError();
         return false;
     }
-    texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
-                                kWidth, kHeight);
-    if (texture == nullptr) {
-        *why = std::string("cannot draw in the window: ") + SDL_GetError();
-        return false;
+    direct = surface->format->BytesPerPixel == 4;
+    if (direct) {
+        for (int i = 0; i < kPaletteSize; ++i) {
+            const Rgb& c = defaultPalette()[i];
+            colours[i] = SDL_MapRGB(surface->format, c.r, c.g, c.b);
+        }
+    } else {
+        converted.reset(new std::uint32_t[kPagePixels]);
     }
     SDL_StopTextInput();  // keys are enough; no input method
-    // Shown only now: creating the renderer may replace the X window with a
-    // new one, which would otherwise appear, vanish and appear again.
     SDL_ShowWindow(window);
     // A framed window that would not fit the usable screen loses its frame.
     SDL_Rect usable{};
@@ -152,25 +160,29 @@ bool Presenter::create(const char* title, std::string* why) {
 }
 
 void Presenter::present() {
-    void* pixels = nullptr;
-    int pitch = 0;
-    if (SDL_LockTexture(texture, nullptr, &pixels, &pitch) != 0)
+    SDL_Surface* surface = SDL_GetWindowSurface(window);
+    if (surface == nullptr || surface->w < kWidth || surface->h < kHeight)
         return;
-    for (int y = 0; y < kHeight; ++y) {
-        auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(pixels) +
-                                                     static_cast<std::ptrdiff_t>(y) * pitch);
-        expandPixels(snapshot.get() + y * kWidth, kWidth, colours, row);
+    if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0)
+        return;
+    if (direct) {
+        for (int y = 0; y < kHeight; ++y) {
+            auto* row =
+                reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(surface->pixels) +
+                                                 static_cast<std::ptrdiff_t>(y) * surface->pitch);
+            expandPixels(snapshot.get() + y * kWidth, kWidth, colours, row);
+        }
+    } else {
+        expandPixels(snapshot.get(), kPagePixels, colours, converted.get());
+        SDL_ConvertPixels(kWidth, kHeight, SDL_PIXELFORMAT_ARGB8888, converted.get(), kWidth * 4,
+                          surface->format->format, surface->pixels, surface->pitch);
     }
-    SDL_UnlockTexture(texture);
-    SDL_RenderCopy(renderer, texture, nullptr, nullptr);
-    SDL_RenderPresent(renderer);
+    if (SDL_MUSTLOCK(surface))
+        SDL_UnlockSurface(surface);
+    SDL_UpdateWindowSurface(window);
 }
 
 Presenter::~Presenter() {
-    if (texture != nullptr)
-        SDL_DestroyTexture(texture);
-    if (renderer != nullptr)
-        SDL_DestroyRenderer(renderer);
     if (window != nullptr)
         SDL_DestroyWindow(window);
     SDL_Quit();
@@ -205,6 +217,8 @@ bool handleEvent(const SDL_Event& event, Window::State* state) {
 }
 
 void runWindow(Window::State* state) {
+    // Named for debuggers and process lists.
+    pthread_setname_np(pthread_self(), "brivello-window");
     Presenter presenter;
     std::string failure;
     const bool opened = presenter.create(state->title.c_str(), &failure);

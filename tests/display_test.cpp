@@ -219,7 +219,7 @@ void referenceFrame(Canvas& canvas, const DrawTally& tally) {
                 for (int column = 0; column < g->width; ++column) {
                     const int x = penX + g->left + column;
                     const int y = text.y + g->top + row;
-                    if (g->mask[row][column] && x >= 0 && x < kWidth && y >= 0 && y < kHeight) {
+                    if (g->pixel(row, column) && x >= 0 && x < kWidth && y >= 0 && y < kHeight) {
                         page[y * kWidth + x] = text.colour;
                     }
                 }

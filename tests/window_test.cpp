@@ -6,9 +6,10 @@
 #include <SDL_scancode.h>
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
+#include <string>
 #include <thread>
 
 namespace brivello::graphics {
@@ -18,16 +19,15 @@ using namespace std::chrono_literals;
 using brivello::testing::XServer;
 using brivello::testing::XWindow;
 
+// From the kernel's own count: listing /proc/self/task does not show every
+// thread on every kernel.
 int threadCount() {
-    int count = 0;
-    if (DIR* dir = opendir("/proc/self/task")) {
-        while (dirent* entry = readdir(dir)) {
-            if (entry->d_name[0] != '.')
-                ++count;
-        }
-        closedir(dir);
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("Threads:", 0) == 0)
+            return std::atoi(line.c_str() + 8);
     }
-    return count;
+    return -1;
 }
 
 template <typename Predicate>
