@@ -3,7 +3,7 @@
 BUILD := build
 JOBS := $(shell nproc)
 
-.PHONY: all deps configure build run test bench bench-window clean
+.PHONY: all deps configure build run test check bench bench-window clean
 
 all: build
 
@@ -22,6 +22,17 @@ run: build
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# Everything `test` runs, then the whole suite again under AddressSanitizer
+# with UndefinedBehaviorSanitizer, and the threaded tests (the page handshake,
+# the window, the program in its window) under ThreadSanitizer.
+check: test
+	@cmake --preset asan > /dev/null
+	@cmake --build --preset asan -j $(JOBS)
+	ctest --preset asan -j $(JOBS)
+	@cmake --preset tsan > /dev/null
+	@cmake --build --preset tsan -j $(JOBS)
+	ctest --preset tsan -j $(JOBS)
+
 # Timings (medians of repeated runs) and peak memory; nothing here is a test.
 bench: build
 	./$(BUILD)/bench/brivello_bench
@@ -35,4 +46,4 @@ bench-window: build
 	./$(BUILD)/bench/brivello_window_rate
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) build-asan build-tsan build-debug

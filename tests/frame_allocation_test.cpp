@@ -14,6 +14,9 @@ namespace {
 std::atomic<long> allocations{0};
 }
 
+// A counting replacement of the global allocator, over malloc and free.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
 void* operator new(std::size_t size) {
     ++allocations;
     if (void* p = std::malloc(size == 0 ? 1 : size))

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <csignal>
@@ -30,7 +31,7 @@ std::string tempPath(const char* what) {
 }  // namespace
 
 std::unique_ptr<Process> Process::start(const std::vector<std::string>& argv,
-                                        const std::vector<std::string>& env) {
+                                        const std::vector<std::string>& env, long fileSizeLimit) {
     std::unique_ptr<Process> process(new Process());
     process->outPath_ = tempPath("out");
     process->errPath_ = tempPath("err");
@@ -50,6 +51,12 @@ std::unique_ptr<Process> Process::start(const std::vector<std::string>& argv,
         const int in = open("/dev/null", O_RDONLY);
         const int out = open(process->outPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int err = open(process->errPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (fileSizeLimit > 0) {
+            // A write past the limit then fails with EFBIG instead of a signal.
+            signal(SIGXFSZ, SIG_IGN);
+            rlimit limit{static_cast<rlim_t>(fileSizeLimit), static_cast<rlim_t>(fileSizeLimit)};
+            setrlimit(RLIMIT_FSIZE, &limit);
+        }
         dup2(in, 0);
         dup2(out, 1);
         dup2(err, 2);
@@ -102,8 +109,9 @@ std::string Process::err() const {
 }
 
 int run(const std::vector<std::string>& argv, std::string* out, std::string* err,
-        const std::vector<std::string>& env, std::chrono::milliseconds timeout) {
-    auto process = Process::start(argv, env);
+        const std::vector<std::string>& env, std::chrono::milliseconds timeout,
+        long fileSizeLimit) {
+    auto process = Process::start(argv, env, fileSizeLimit);
     if (!process)
         return -1;
     int status = -1;
@@ -114,6 +122,19 @@ int run(const std::vector<std::string>& argv, std::string* out, std::string* err
     if (err)
         *err = process->err();
     return status;
+}
+
+}  // namespace brivello::testing
+
+namespace brivello::testing {
+
+long residentKiB(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::atol(line.c_str() + 6);
+    }
+    return -1;
 }
 
 }  // namespace brivello::testing

@@ -13,9 +13,12 @@ namespace brivello::testing {
 class Process {
   public:
     // Starts `argv[0]` with `env` ("NAME=value", or "NAME" to remove it)
-    // applied over this process's environment. Null if it cannot start.
+    // applied over this process's environment, and, if fileSizeLimit > 0,
+    // files limited to that many bytes (as on a full disk, a write beyond it
+    // fails). Null if it cannot start.
     static std::unique_ptr<Process> start(const std::vector<std::string>& argv,
-                                          const std::vector<std::string>& env = {});
+                                          const std::vector<std::string>& env = {},
+                                          long fileSizeLimit = 0);
     // Kills the process if it is still running.
     ~Process();
 
@@ -38,6 +41,9 @@ class Process {
 // Runs to the end (bounded by `timeout`); the exit status, or -1 on timeout.
 int run(const std::vector<std::string>& argv, std::string* out, std::string* err,
         const std::vector<std::string>& env = {},
-        std::chrono::milliseconds timeout = std::chrono::seconds(60));
+        std::chrono::milliseconds timeout = std::chrono::seconds(60), long fileSizeLimit = 0);
+
+// The resident memory of a running process, in KiB (VmRSS), or -1.
+long residentKiB(pid_t pid);
 
 }  // namespace brivello::testing

@@ -219,9 +219,9 @@ long XServer::pixel(XWindow window, int x, int y) const {
     return value;
 }
 
-std::vector<long> XServer::pixels(XWindow window, int width, int height) const {
+std::vector<long> XServer::pixels(XWindow window, int width, int height, int x, int y) const {
     std::vector<long> out;
-    XImage* image = XGetImage(display_, window, 0, 0, width, height, AllPlanes, ZPixmap);
+    XImage* image = XGetImage(display_, window, x, y, width, height, AllPlanes, ZPixmap);
     if (image == nullptr)
         return out;
     out.reserve(std::size_t(width) * height);

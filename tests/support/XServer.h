@@ -55,8 +55,9 @@ class XServer {
     void requestClose(XWindow window) const;
     // The window's pixel at (x, y) as 0xRRGGBB, or -1 if it cannot be read.
     long pixel(XWindow window, int x, int y) const;
-    // All of a window's pixels, row after row, as 0xRRGGBB; empty on failure.
-    std::vector<long> pixels(XWindow window, int width, int height) const;
+    // A width × height block of a window's pixels from (x, y), row after
+    // row, as 0xRRGGBB; empty on failure.
+    std::vector<long> pixels(XWindow window, int width, int height, int x = 0, int y = 0) const;
 
   private:
     XServer() = default;
