@@ -64,7 +64,10 @@ std::string emptyFontConfig() {
 }
 
 // Three whole series, seen as the columns falling back to the bottom three
-// times; memory after the third is no more than after the first.
+// times; memory after the third is no more than after the first. A series is
+// thousands of frames, so anything kept per frame would show as megabytes;
+// the allowance of a few pages is for the kernel and the sanitizers' own
+// bookkeeping, which can touch a page or two late.
 TEST(Hardening, LongRunKeepsItsMemory) {
     auto server = startServer();
     ASSERT_NE(server, nullptr);
@@ -90,7 +93,7 @@ TEST(Hardening, LongRunKeepsItsMemory) {
     }
     ASSERT_EQ(seriesEnds, 3);
     EXPECT_GT(afterFirst, 0);
-    EXPECT_LE(afterThird, afterFirst) << "KiB after the first series: " << afterFirst;
+    EXPECT_LE(afterThird, afterFirst + 64) << "KiB after the first series: " << afterFirst;
     server->typeKey("q");
     int status = -1;
     ASSERT_TRUE(process->wait(20s, &status));
