@@ -3,7 +3,7 @@
 BUILD := build
 JOBS := $(shell nproc)
 
-.PHONY: all deps configure build run test check bench bench-window clean
+.PHONY: all deps configure build run test check bench bench-window package clean
 
 all: build
 
@@ -44,6 +44,10 @@ bench: build
 # without one, and the window thread's processor time.
 bench-window: build
 	./$(BUILD)/bench/brivello_window_rate
+
+# A Debian package of the release build, in build/.
+package: build
+	cd $(BUILD) && cpack
 
 clean:
 	rm -rf $(BUILD) build-asan build-tsan build-debug

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <sstream>
@@ -94,10 +95,57 @@ TEST(FrameTool, TextsAcrossASeriesEnd) {
     EXPECT_EQ(text[50], "Medie : 0.122");
 }
 
-TEST(FrameTool, Help) {
+TEST(FrameTool, HelpAndVersion) {
     std::string out;
     EXPECT_EQ(run({kTool, "--help"}, &out, nullptr), 0);
-    EXPECT_NE(out.find("Usage: brivello-frame"), std::string::npos);
+    EXPECT_TRUE(out.starts_with("Usage: brivello-frame [OPTION]...\n")) << out;
+    EXPECT_NE(out.find("--version"), std::string::npos);
+    EXPECT_EQ(run({kTool, "--version"}, &out, nullptr), 0);
+    EXPECT_TRUE(out.starts_with("brivello-frame (Brivello) ")) << out;
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1);
+}
+
+// The upper tail of the chi-square distribution with an even number 2k of
+// degrees of freedom has a closed form: e^(−x/2) Σ_{i<k} (x/2)^i / i!.
+double chiSquareTail48(double x) {
+    double term = 1.0;
+    double sum = 0.0;
+    for (int i = 0; i < 24; ++i) {
+        if (i > 0)
+            term *= (x / 2) / i;
+        sum += term;
+    }
+    return std::exp(-x / 2) * sum;
+}
+
+// --stats against the counts that --text prints, worked out here.
+TEST(FrameTool, Stats) {
+    struct Case {
+        const char* seed;
+        const char* draws;
+    };
+    const Case cases[] = {{"1", "3000"}, {"7", "1"}, {"5489", "5056"}, {"1", "5057"}};
+    for (const Case& c : cases) {
+        std::string out;
+        ASSERT_EQ(
+            run({kTool, "--seed", c.seed, "--draws", c.draws, "--text", "--stats"}, &out, nullptr),
+            0);
+        const std::vector<std::string> text = lines(out);
+        ASSERT_EQ(text.size(), 54u);
+        const int draws = std::stoi(text[49].substr(std::strlen("Extrageri : ")));
+        const double expected = draws * 6 / 49.0;
+        double chiSquare = 0;
+        for (int n = 0; n < 49; ++n) {
+            const int count = std::stoi(text[n].substr(text[n].find(" : ") + 3));
+            chiSquare += (count - expected) * (count - expected) / expected;
+        }
+        EXPECT_EQ(text[51], "draws: " + std::to_string(draws));
+        ASSERT_TRUE(text[52].starts_with("chi-square: ")) << text[52];
+        ASSERT_TRUE(text[53].starts_with("p-value: ")) << text[53];
+        EXPECT_NEAR(std::stod(text[52].substr(12)), chiSquare, 1e-6) << c.seed;
+        EXPECT_NEAR(std::stod(text[53].substr(9)), chiSquareTail48(chiSquare), 1e-6) << c.seed;
+        EXPECT_EQ(text[53].size() - text[53].find('.') - 1, 6u);  // six decimals
+    }
 }
 
 // Bad input: one line on stderr, status 2 for usage and 1 for output

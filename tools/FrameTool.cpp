@@ -7,6 +7,8 @@
 #include "Png.h"
 #include "RunLoop.h"
 
+#include <boost/math/distributions/chi_squared.hpp>
+
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -19,8 +21,8 @@ namespace {
 namespace graphics = brivello::graphics;
 
 constexpr const char* kUsage =
-    "Usage: brivello-frame [--seed S] [--draws N] [--out FILE.png] [--text] [--every-frame]\n"
-    "Renders the frame that Brivello draws on its N-th pass, with no window.\n"
+    "Usage: brivello-frame [OPTION]...\n"
+    "Render the frame that Brivello draws on its N-th pass, with no window.\n"
     "\n"
     "  --seed S       seed of the generator, 0..4294967295 (default: the millisecond tick\n"
     "                 count, as the program uses)\n"
@@ -29,7 +31,10 @@ constexpr const char* kUsage =
     "  --out FILE     write the frame as an 800x600 indexed PNG with the full palette\n"
     "  --text         print the frame's texts, one per line, in drawing order\n"
     "  --every-frame  draw every pass's frame, not only the last (to time the drawing)\n"
-    "  --help         show this help\n"
+    "  --stats        print the series' draw count, the chi-square statistic of its 49\n"
+    "                 counts against a uniform draw (48 degrees of freedom) and its p-value\n"
+    "  --help         display this help and exit\n"
+    "  --version      output version information and exit\n"
     "\n"
     "Exit status: 0 on success, 1 if the font or the output file fails, 2 on bad usage.\n";
 
@@ -40,6 +45,7 @@ struct Options {
     const char* out = nullptr;
     bool text = false;
     bool everyFrame = false;
+    bool stats = false;
 };
 
 // Whole decimal numbers only: no sign, no blanks, no trailing characters.
@@ -82,6 +88,11 @@ int parseOptions(int argc, char** argv, Options* options) {
         if (name == "--help") {
             std::fputs(kUsage, stdout);
             return 0;
+        } else if (name == "--version") {
+            std::printf("brivello-frame (Brivello) %s\n", BRIVELLO_VERSION);
+            return 0;
+        } else if (name == "--stats") {
+            options->stats = true;
         } else if (name == "--seed") {
             unsigned long long seed = 0;
             if (!parseNumber(value, 0xFFFFFFFFull, &seed)) {
@@ -170,11 +181,24 @@ int main(int argc, char** argv) {
         brivello::display::composeFrameTexts(tally, &texts);
         for (const auto& text : texts)
             std::printf("%.*s\n", text.length, text.text);
-        if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-            std::fprintf(stderr, "brivello-frame: cannot write the texts: %s\n",
-                         std::strerror(errno));
-            return 1;
+    }
+    if (options.stats) {
+        // Goodness of fit of the counts to a uniform draw: each number is
+        // expected 6 × draws / 49 times.
+        const double expected = tally.draws * brivello::kPicksPerDraw / double(brivello::kNumbers);
+        double chiSquare = 0.0;
+        for (int n = 1; n <= brivello::kNumbers; ++n) {
+            const double d = tally.counts[n] - expected;
+            chiSquare += d * d / expected;
         }
+        const boost::math::chi_squared distribution(brivello::kNumbers - 1);
+        const double p = boost::math::cdf(boost::math::complement(distribution, chiSquare));
+        std::printf("draws: %d\nchi-square: %.6f\np-value: %.6f\n", tally.draws, chiSquare, p);
+    }
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fprintf(stderr, "brivello-frame: cannot write to standard output: %s\n",
+                     std::strerror(errno));
+        return 1;
     }
     return 0;
 }
