@@ -31,20 +31,14 @@ class Brivello : public ::testing::Test {
     }
     void SetUp() override { ASSERT_NE(server_, nullptr); }
 
-    // Starts the program and waits for its window to be mapped.
+    // Starts the program and waits until its window has the focus.
     std::unique_ptr<Process> launch(XWindow* window) {
         auto process = Process::start({kProgram}, {"DISPLAY=" + server_->name()});
         EXPECT_NE(process, nullptr);
         if (!process)
             return nullptr;
-        *window = server_->waitForWindow("Brivello", 10s);
+        *window = server_->waitForFocusedWindow("Brivello", 20s);
         EXPECT_NE(*window, 0u) << process->err();
-        for (int i = 0; i < 200 && *window && !server_->facts(*window).viewable; ++i) {
-            std::this_thread::sleep_for(10ms);
-        }
-        // SDL takes the focus in only a moment after X gives it (it waits
-        // out focus flicker); a key typed sooner can go unseen.
-        std::this_thread::sleep_for(400ms);
         return process;
     }
 

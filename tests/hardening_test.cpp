@@ -28,24 +28,6 @@ std::unique_ptr<XServer> startServer() {
     return server;
 }
 
-// Waits for the program's window to be mapped with the focus and to show a
-// frame; 0 if it does not in time. SDL takes the focus in a moment after X
-// gives it, hence the pause at the end.
-XWindow readyWindow(const XServer& server) {
-    const XWindow window = server.waitForWindow("Brivello", 20s);
-    if (window == 0)
-        return 0;
-    const auto deadline = std::chrono::steady_clock::now() + 20s;
-    while (!(server.facts(window).viewable && server.focus() == window &&
-             server.pixel(window, 320, 599) > 0)) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return 0;
-        std::this_thread::sleep_for(10ms);
-    }
-    std::this_thread::sleep_for(400ms);
-    return window;
-}
-
 // Whether any column reaches row 299 (a count of 400 or more): true late in
 // a series, false again once the tally starts over.
 bool columnsTall(const XServer& server, XWindow window) {
@@ -72,7 +54,7 @@ TEST(Hardening, LongRunKeepsItsMemory) {
     auto server = startServer();
     ASSERT_NE(server, nullptr);
     auto process = Process::start({kProgram}, {"DISPLAY=" + server->name()});
-    const XWindow window = readyWindow(*server);
+    const XWindow window = server->waitForFocusedWindow("Brivello", 20s);
     ASSERT_NE(window, 0u) << process->err();
     int seriesEnds = 0;
     bool tall = false;
@@ -105,7 +87,7 @@ TEST(Hardening, DisplayDyingEndsTheProgram) {
     auto server = startServer();
     ASSERT_NE(server, nullptr);
     auto process = Process::start({kProgram}, {"DISPLAY=" + server->name()});
-    ASSERT_NE(readyWindow(*server), 0u) << process->err();
+    ASSERT_NE(server->waitForFocusedWindow("Brivello", 20s), 0u) << process->err();
     server->kill();
     int status = -1;
     ASSERT_TRUE(process->wait(20s, &status));
@@ -179,8 +161,8 @@ TEST(Hardening, KeyStormsAndTimingEdges) {
     };
     for (const Case& c : cases) {
         auto process = Process::start({kProgram}, {"DISPLAY=" + server->name()});
-        const XWindow window =
-            c.waitReady ? readyWindow(*server) : server->waitForWindow("Brivello", 20s);
+        const XWindow window = c.waitReady ? server->waitForFocusedWindow("Brivello", 20s)
+                                           : server->waitForWindow("Brivello", 20s);
         ASSERT_NE(window, 0u) << c.name << ": " << process->err();
         c.act(*server, window);
         int status = -1;

@@ -109,9 +109,7 @@ TEST_F(WindowTest, QueuesKeysButNotModifiersAlone) {
     std::string why;
     auto window = Window::open(canvas_, "Brivello Keys", &why);
     ASSERT_NE(window, nullptr) << why;
-    ASSERT_NE(server_->waitForWindow("Brivello Keys", 3000ms), 0u);
-    // SDL takes the focus in a moment after X gives it.
-    std::this_thread::sleep_for(400ms);
+    ASSERT_NE(server_->waitForFocusedWindow("Brivello Keys", 10s), 0u);
     for (const char* keysym : {"Shift_L", "Control_L", "Caps_Lock", "Alt_L", "Num_Lock"}) {
         server_->typeKey(keysym);
     }

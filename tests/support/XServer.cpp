@@ -153,6 +153,20 @@ XWindow XServer::waitForWindow(const char* title, std::chrono::milliseconds time
     return 0;
 }
 
+XWindow XServer::waitForFocusedWindow(const char* title, std::chrono::milliseconds timeout) const {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    const XWindow window = waitForWindow(title, timeout);
+    if (window == 0)
+        return 0;
+    while (!(facts(window).viewable && focus() == window)) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return 0;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    return window;
+}
+
 int XServer::countWindows(const char* title) const {
     int count = 0;
     findByTitle(display_, DefaultRootWindow(display_), title, &count);

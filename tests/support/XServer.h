@@ -44,6 +44,11 @@ class XServer {
     // The mapped window whose WM_NAME is `title`, or 0 if none appears in
     // time. Windows that are not (or not yet) mapped are not counted.
     XWindow waitForWindow(const char* title, std::chrono::milliseconds timeout) const;
+    // The mapped window titled `title` once it also has the keyboard focus,
+    // and a moment more: SDL takes the focus in a little after X gives it (it
+    // waits out focus flicker), and a key typed sooner can go unseen. 0 if
+    // that does not happen within `timeout`.
+    XWindow waitForFocusedWindow(const char* title, std::chrono::milliseconds timeout) const;
     int countWindows(const char* title) const;
     WindowFacts facts(XWindow window) const;
     // The window that has the keyboard focus.
