@@ -121,6 +121,25 @@ TEST_F(WindowTest, QueuesKeysButNotModifiersAlone) {
     EXPECT_TRUE(window->keyPending());
 }
 
+// A screen smaller than the window still gets the whole 800 × 600 drawing
+// area (unframed; without a window manager X shows no frames to tell apart).
+TEST(WindowSmallScreen, KeepsTheWholeDrawingArea) {
+    std::string why;
+    auto server = XServer::start("640x480x24", &why);
+    ASSERT_NE(server, nullptr) << why;
+    setenv("DISPLAY", server->name().c_str(), 1);
+    Canvas canvas;
+    auto window = Window::open(canvas, "Brivello Small", &why);
+    ASSERT_NE(window, nullptr) << why;
+    const XWindow found = server->waitForWindow("Brivello Small", 3000ms);
+    ASSERT_NE(found, 0u);
+    const auto facts = server->facts(found);
+    EXPECT_EQ(facts.width, 800);
+    EXPECT_EQ(facts.height, 600);
+    window->close();
+    unsetenv("DISPLAY");
+}
+
 TEST_F(WindowTest, CloseRequestQueuesAKeyAndKeepsTheWindow) {
     std::string why;
     auto window = Window::open(canvas_, "Brivello Close", &why);
