@@ -279,7 +279,7 @@ void Canvas::circleRows(int x, int y, int count, int perRow, int pitchX, int pit
     for (long long r = firstRow; r < bulkFrom; ++r)
         drawRow(static_cast<int>(r));
     if (bulkFrom < bulkTo) {
-        // One 16-byte store per pixel row: the store unit is the limit here.
+        // One 16-byte blend per pixel row, with the masks held in registers.
         const Bytes16 edge = load16(full.edge + skip);
         const Bytes16 middle = load16(full.middle + skip);
         const std::ptrdiff_t step = static_cast<std::ptrdiff_t>(pitchY) * kWidth;
