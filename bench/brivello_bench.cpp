@@ -7,6 +7,7 @@
 #include "Font.h"
 #include "HistogramFrame.h"
 #include "Palette.h"
+#include "RunLoop.h"
 
 #include <benchmark/benchmark.h>
 
@@ -107,45 +108,53 @@ void BM_composeFrameTexts(benchmark::State& state) {
 }
 BENCHMARK(BM_composeFrameTexts);
 
-// What the program does between two key tests, for a whole series, with no
-// window: page flip, clear, draw, frame.
+// The program's own loop with no window, for one series: the run ends
+// after the frame that fills the series, as it would on a key pressed then.
+class SeriesHost : public brivello::FrameHost {
+  public:
+    SeriesHost(graphics::Canvas& canvas, bool drawFrames)
+        : canvas_(canvas), drawFrames_(drawFrames) {}
+    void selectDrawingPage(int page) override { canvas_.selectDrawingPage(page); }
+    void showPage(int page) override { canvas_.showPage(page); }
+    void clearDrawingPage() override { canvas_.clearDrawingPage(); }
+    void drawFrame(const DrawTally& tally) override {
+        if (drawFrames_)
+            display::renderFrame(canvas_, tally);
+        seriesEnded_ = tally.seriesFull;
+        ++passes;
+    }
+    bool keyPending() override { return seriesEnded_; }
+    int passes = 0;
+
+  private:
+    graphics::Canvas& canvas_;
+    bool drawFrames_;
+    bool seriesEnded_ = false;
+};
+
+// Every pass of a series: page flip, clear, draw, frame.
 void BM_wholeSeries(benchmark::State& state) {
     graphics::Canvas canvas;
     canvas.setTextStyle(&arial());
     int passes = 0;
     for (auto _ : state) {
         DrawTally tally(1u);
-        tally.resetTally();
-        int pageIndex = 0;
-        passes = 0;
-        while (!tally.seriesFull) {
-            canvas.selectDrawingPage(pageIndex);
-            pageIndex = 1 - pageIndex;
-            canvas.showPage(pageIndex);
-            canvas.clearDrawingPage();
-            tally.drawOnce();
-            display::renderFrame(canvas, tally);
-            ++passes;
-        }
+        SeriesHost host(canvas, true);
+        brivello::runLoop(host, tally);
+        passes = host.passes;
         benchmark::ClobberMemory();
     }
     state.counters["passes"] = passes;
 }
 BENCHMARK(BM_wholeSeries)->Unit(benchmark::kMillisecond);
 
+// The same passes without the frames: what the clears cost in the series.
 void BM_seriesClearsOnly(benchmark::State& state) {
     graphics::Canvas canvas;
     for (auto _ : state) {
         DrawTally tally(1u);
-        tally.resetTally();
-        int pageIndex = 0;
-        while (!tally.seriesFull) {
-            canvas.selectDrawingPage(pageIndex);
-            pageIndex = 1 - pageIndex;
-            canvas.showPage(pageIndex);
-            canvas.clearDrawingPage();
-            tally.drawOnce();
-        }
+        SeriesHost host(canvas, false);
+        brivello::runLoop(host, tally);
         benchmark::ClobberMemory();
     }
 }

@@ -3,6 +3,7 @@
 #include "Canvas.h"
 #include "Font.h"
 #include "HistogramFrame.h"
+#include "RunLoop.h"
 
 #include <gtest/gtest.h>
 
@@ -33,6 +34,25 @@ void operator delete(void* p, std::size_t) noexcept {
 namespace brivello {
 namespace {
 
+// The program's loop with no window, stopped after a number of passes.
+class CountingHost : public FrameHost {
+  public:
+    CountingHost(graphics::Canvas& canvas, int passes) : canvas_(canvas), passes_(passes) {}
+    void selectDrawingPage(int page) override { canvas_.selectDrawingPage(page); }
+    void showPage(int page) override { canvas_.showPage(page); }
+    void clearDrawingPage() override { canvas_.clearDrawingPage(); }
+    void drawFrame(const DrawTally& tally) override {
+        display::renderFrame(canvas_, tally);
+        ++done_;
+    }
+    bool keyPending() override { return done_ >= passes_; }
+
+  private:
+    graphics::Canvas& canvas_;
+    int passes_;
+    int done_ = 0;
+};
+
 TEST(FrameAllocation, PassesAllocateNothing) {
     std::string why;
     const auto font = graphics::Font::load("Arial", 16, &why);
@@ -40,19 +60,9 @@ TEST(FrameAllocation, PassesAllocateNothing) {
     graphics::Canvas canvas;
     canvas.setTextStyle(font.get());
     DrawTally tally(1u);
-    tally.resetTally();
-    int pageIndex = 0;
+    CountingHost host(canvas, 6000);  // across seed 1's first series end
     const long before = allocations.load();
-    for (int pass = 0; pass < 6000; ++pass) {  // across seed 1's first series end
-        if (tally.seriesFull)
-            tally.resetTally();
-        canvas.selectDrawingPage(pageIndex);
-        pageIndex = 1 - pageIndex;
-        canvas.showPage(pageIndex);
-        canvas.clearDrawingPage();
-        tally.drawOnce();
-        display::renderFrame(canvas, tally);
-    }
+    runLoop(host, tally);
     EXPECT_EQ(allocations.load() - before, 0);
 }
 
