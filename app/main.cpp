@@ -1,8 +1,8 @@
 // Brivello: a 6-of-49 lottery drawn as fast as it can be, its tally shown live
 // in an 800 × 600 palette window until a key is pressed or the window closed.
 #include "Canvas.h"
+#include "CanvasHost.h"
 #include "Font.h"
-#include "HistogramFrame.h"
 #include "RunLoop.h"
 #include "Window.h"
 
@@ -11,20 +11,14 @@
 
 namespace {
 
-class WindowHost : public brivello::FrameHost {
+// The program's own host: its passes end when the window has a key.
+class WindowHost : public brivello::CanvasHost {
   public:
     WindowHost(brivello::graphics::Canvas& canvas, brivello::graphics::Window& window)
-        : canvas_(canvas), window_(window) {}
-    void selectDrawingPage(int page) override { canvas_.selectDrawingPage(page); }
-    void showPage(int page) override { canvas_.showPage(page); }
-    void clearDrawingPage() override { canvas_.clearDrawingPage(); }
-    void drawFrame(const brivello::DrawTally& tally) override {
-        brivello::display::renderFrame(canvas_, tally);
-    }
+        : CanvasHost(canvas), window_(window) {}
     bool keyPending() override { return window_.keyPending(); }
 
   private:
-    brivello::graphics::Canvas& canvas_;
     brivello::graphics::Window& window_;
 };
 

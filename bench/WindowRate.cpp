@@ -2,6 +2,7 @@
 // private Xvfb unless DISPLAY is set) against the same passes headless, and
 // the window thread's processor time. Run with `make bench-window`.
 #include "Canvas.h"
+#include "CanvasHost.h"
 #include "Font.h"
 #include "HistogramFrame.h"
 #include "RunLoop.h"
@@ -21,31 +22,11 @@ namespace {
 namespace graphics = brivello::graphics;
 using Clock = std::chrono::steady_clock;
 
-// Runs `passes` passes of the program's loop; the window, if any, is only
-// shown the pages (its keys are ignored so that nothing cuts the run short).
-class CountingHost : public brivello::FrameHost {
-  public:
-    CountingHost(graphics::Canvas& canvas, long passes) : canvas_(canvas), passes_(passes) {}
-    void selectDrawingPage(int page) override { canvas_.selectDrawingPage(page); }
-    void showPage(int page) override { canvas_.showPage(page); }
-    void clearDrawingPage() override { canvas_.clearDrawingPage(); }
-    void drawFrame(const brivello::DrawTally& tally) override {
-        brivello::display::renderFrame(canvas_, tally);
-        ++done_;
-    }
-    bool keyPending() override { return done_ >= passes_; }
-
-  private:
-    graphics::Canvas& canvas_;
-    long passes_;
-    long done_ = 0;
-};
-
 double secondsOf(long passes, const graphics::Font& font) {
     graphics::Canvas canvas;
     canvas.setTextStyle(&font);
     brivello::DrawTally tally(1u);
-    CountingHost host(canvas, passes);
+    brivello::CanvasHost host(canvas, passes);
     const auto start = Clock::now();
     brivello::runLoop(host, tally);
     return std::chrono::duration<double>(Clock::now() - start).count();
@@ -97,7 +78,7 @@ int main(int argc, char** argv) {
     const double processBefore = processSeconds();
     const double loopBefore = threadSeconds();
     brivello::DrawTally tally(1u);
-    CountingHost host(canvas, passes);
+    brivello::CanvasHost host(canvas, passes);
     const auto start = Clock::now();
     brivello::runLoop(host, tally);
     const double windowed = std::chrono::duration<double>(Clock::now() - start).count();

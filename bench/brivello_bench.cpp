@@ -3,6 +3,7 @@
 // window thread's repaint. Run with `make bench`; it ends with the two ratios
 // that matter, from the medians of this same run.
 #include "Canvas.h"
+#include "CanvasHost.h"
 #include "DrawTally.h"
 #include "Font.h"
 #include "HistogramFrame.h"
@@ -108,57 +109,29 @@ void BM_composeFrameTexts(benchmark::State& state) {
 }
 BENCHMARK(BM_composeFrameTexts);
 
-// The program's own loop with no window, for one series: the run ends
-// after the frame that fills the series, as it would on a key pressed then.
-class SeriesHost : public brivello::FrameHost {
+// The program's own loop with no window for one series: the run ends after
+// the frame that fills the series, as it would on a key pressed then.
+class SeriesHost : public brivello::CanvasHost {
   public:
-    SeriesHost(graphics::Canvas& canvas, bool drawFrames)
-        : canvas_(canvas), drawFrames_(drawFrames) {}
-    void selectDrawingPage(int page) override { canvas_.selectDrawingPage(page); }
-    void showPage(int page) override { canvas_.showPage(page); }
-    void clearDrawingPage() override { canvas_.clearDrawingPage(); }
-    void drawFrame(const DrawTally& tally) override {
-        if (drawFrames_)
-            display::renderFrame(canvas_, tally);
-        seriesEnded_ = tally.seriesFull;
-        ++passes;
-    }
-    bool keyPending() override { return seriesEnded_; }
-    int passes = 0;
-
-  private:
-    graphics::Canvas& canvas_;
-    bool drawFrames_;
-    bool seriesEnded_ = false;
+    using CanvasHost::CanvasHost;
+    bool keyPending() override { return seriesEnded(); }
 };
 
 // Every pass of a series: page flip, clear, draw, frame.
 void BM_wholeSeries(benchmark::State& state) {
     graphics::Canvas canvas;
     canvas.setTextStyle(&arial());
-    int passes = 0;
+    long long passes = 0;
     for (auto _ : state) {
         DrawTally tally(1u);
-        SeriesHost host(canvas, true);
+        SeriesHost host(canvas);
         brivello::runLoop(host, tally);
-        passes = host.passes;
+        passes = host.passes();
         benchmark::ClobberMemory();
     }
-    state.counters["passes"] = passes;
+    state.counters["passes"] = static_cast<double>(passes);
 }
 BENCHMARK(BM_wholeSeries)->Unit(benchmark::kMillisecond);
-
-// The same passes without the frames: what the clears cost in the series.
-void BM_seriesClearsOnly(benchmark::State& state) {
-    graphics::Canvas canvas;
-    for (auto _ : state) {
-        DrawTally tally(1u);
-        SeriesHost host(canvas, false);
-        brivello::runLoop(host, tally);
-        benchmark::ClobberMemory();
-    }
-}
-BENCHMARK(BM_seriesClearsOnly)->Unit(benchmark::kMillisecond);
 
 // The window thread's work per repaint: one page through the palette into
 // 32-bit pixels.

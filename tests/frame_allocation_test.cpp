@@ -1,6 +1,7 @@
 // The per-pass work allocates nothing: every operator new in this test
 // binary is counted, and a few thousand passes must not add to the count.
 #include "Canvas.h"
+#include "CanvasHost.h"
 #include "Font.h"
 #include "HistogramFrame.h"
 #include "RunLoop.h"
@@ -34,25 +35,6 @@ void operator delete(void* p, std::size_t) noexcept {
 namespace brivello {
 namespace {
 
-// The program's loop with no window, stopped after a number of passes.
-class CountingHost : public FrameHost {
-  public:
-    CountingHost(graphics::Canvas& canvas, int passes) : canvas_(canvas), passes_(passes) {}
-    void selectDrawingPage(int page) override { canvas_.selectDrawingPage(page); }
-    void showPage(int page) override { canvas_.showPage(page); }
-    void clearDrawingPage() override { canvas_.clearDrawingPage(); }
-    void drawFrame(const DrawTally& tally) override {
-        display::renderFrame(canvas_, tally);
-        ++done_;
-    }
-    bool keyPending() override { return done_ >= passes_; }
-
-  private:
-    graphics::Canvas& canvas_;
-    int passes_;
-    int done_ = 0;
-};
-
 TEST(FrameAllocation, PassesAllocateNothing) {
     std::string why;
     const auto font = graphics::Font::load("Arial", 16, &why);
@@ -60,7 +42,7 @@ TEST(FrameAllocation, PassesAllocateNothing) {
     graphics::Canvas canvas;
     canvas.setTextStyle(font.get());
     DrawTally tally(1u);
-    CountingHost host(canvas, 6000);  // across seed 1's first series end
+    CanvasHost host(canvas, 6000);  // across seed 1's first series end
     const long before = allocations.load();
     runLoop(host, tally);
     EXPECT_EQ(allocations.load() - before, 0);

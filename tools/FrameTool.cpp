@@ -2,6 +2,7 @@
 // with S for N passes, exactly as the program runs (a fresh series after each
 // full one), and writes the N-th frame as a PNG and/or prints its texts.
 #include "Canvas.h"
+#include "CanvasHost.h"
 #include "Font.h"
 #include "HistogramFrame.h"
 #include "Png.h"
@@ -101,7 +102,8 @@ int parseOptions(int argc, char** argv, Options* options) {
             options->seed = static_cast<std::uint32_t>(seed);
             options->seedGiven = true;
         } else if (name == "--draws") {
-            if (!parseNumber(value, ~0ull, &options->draws) || options->draws == 0) {
+            if (!parseNumber(value, 0x7FFFFFFFFFFFFFFFull, &options->draws) ||
+                options->draws == 0) {
                 return usageError("the number of draws must be a whole number of at least 1",
                                   value);
             }
@@ -119,32 +121,6 @@ int parseOptions(int argc, char** argv, Options* options) {
     }
     return -1;
 }
-
-// The program's passes, drawn only where asked: every pass, or the last.
-class ToolHost : public brivello::FrameHost {
-  public:
-    ToolHost(graphics::Canvas& canvas, const Options& options)
-        : canvas_(canvas), options_(options) {}
-    void selectDrawingPage(int page) override { canvas_.selectDrawingPage(page); }
-    void showPage(int page) override { canvas_.showPage(page); }
-    void clearDrawingPage() override {
-        ++pass_;
-        if (drawsThisPass())
-            canvas_.clearDrawingPage();
-    }
-    void drawFrame(const brivello::DrawTally& tally) override {
-        if (drawsThisPass())
-            brivello::display::renderFrame(canvas_, tally);
-    }
-    // The run ends after pass N as it would on a key pressed during it.
-    bool keyPending() override { return pass_ >= options_.draws; }
-
-  private:
-    bool drawsThisPass() const { return options_.everyFrame || pass_ == options_.draws; }
-    graphics::Canvas& canvas_;
-    const Options& options_;
-    unsigned long long pass_ = 0;
-};
 
 }  // namespace
 
@@ -167,7 +143,10 @@ int main(int argc, char** argv) {
     canvas.setTextJustification(graphics::HorizontalJustify::Left,
                                 graphics::VerticalJustify::Bottom);
     brivello::DrawTally tally(options.seed);
-    ToolHost host(canvas, options);
+    // The run ends after pass N, as it would on a key pressed during it;
+    // only the frames asked for are drawn.
+    const auto passes = static_cast<long long>(options.draws);
+    brivello::CanvasHost host(canvas, passes, options.everyFrame ? 1 : passes);
     brivello::runLoop(host, tally);
 
     if (options.out != nullptr &&
