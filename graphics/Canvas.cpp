@@ -54,22 +54,6 @@ inline void blend16(std::uint8_t* dst, Bytes16 mask, Bytes16 fill) {
     std::memcpy(dst, &v, 16);
 }
 
-// Sets n pixels (1..16) to the colour held in every byte of fill, with at
-// most two stores that may overlap inside the run.
-inline void fillRun(std::uint8_t* dst, int n, std::uint64_t fill) {
-    if (n >= 8) {
-        std::memcpy(dst, &fill, 8);
-        std::memcpy(dst + n - 8, &fill, 8);
-    } else if (n >= 4) {
-        const auto fill4 = static_cast<std::uint32_t>(fill);
-        std::memcpy(dst, &fill4, 4);
-        std::memcpy(dst + n - 4, &fill4, 4);
-    } else {
-        for (int i = 0; i < n; ++i)
-            dst[i] = static_cast<std::uint8_t>(fill);
-    }
-}
-
 // The part of a mask row starting at page column x that lies on the page,
 // written byte by byte: only for spans that cross an edge.
 inline void blendSpanClipped(std::uint8_t* row, int x, const std::uint8_t* mask, int n,
@@ -224,25 +208,11 @@ void Canvas::circleRows(int x, int y, int count, int perRow, int pitchX, int pit
         return;
     const int skip = start - left;
 
-    // The fast path needs 16 readable bytes from the span's start on the page
-    // and edge rows that are one solid run from the start, as they are when
-    // neighbouring dots touch or overlap.
-    auto solidRun = [&](const RowMasks& masks) {
-        int run = 0;
-        while (run < n && masks.edge[skip + run])
-            ++run;
-        for (int i = run; i < n; ++i) {
-            if (masks.edge[skip + i])
-                return -1;
-        }
-        return run;
-    };
-    const int fullRun = solidRun(full);
-    const int partialRun = rest > 0 ? solidRun(partial) : 0;
-    const bool fast = n <= 16 && start + 16 <= kWidth && fullRun >= 0 && partialRun >= 0;
+    // The fast path blends 16 bytes from the span's start, which must lie on
+    // the page; the masks' zero padding covers what lies beyond the span.
+    const bool fast = n <= 16 && start + 16 <= kWidth;
 
     std::uint8_t* pixels = drawingPixels();
-    const std::uint64_t fill = kBytes * colour_;
     Bytes16 fill16;
     std::memset(&fill16, colour_, 16);
     auto blendRow = [&](long long py, const std::uint8_t* mask) {
@@ -256,10 +226,10 @@ void Canvas::circleRows(int x, int y, int count, int perRow, int pitchX, int pit
         const long long cy = static_cast<long long>(y) - static_cast<long long>(pitchY) * r;
         if (fast && cy - 1 >= 0 && cy + 1 < kHeight) {
             std::uint8_t* centre = pixels + cy * kWidth + start;
-            const int run = isFull ? fullRun : partialRun;
-            fillRun(centre + kWidth, run, fill);
+            const Bytes16 edge = load16(masks.edge + skip);
+            blend16(centre + kWidth, edge, fill16);
             blend16(centre, load16(masks.middle + skip), fill16);
-            fillRun(centre - kWidth, run, fill);
+            blend16(centre - kWidth, edge, fill16);
         } else {
             blendRow(cy + 1, masks.edge);
             blendRow(cy, masks.middle);
@@ -274,7 +244,7 @@ void Canvas::circleRows(int x, int y, int count, int perRow, int pitchX, int pit
     // loop with nothing left to decide per row.
     long long bulkFrom = std::max<long long>(firstRow, (y + 1 - (kHeight - 1) + pitchY) / pitchY);
     long long bulkTo = y >= 1 ? std::min<long long>(fullRows, (y - 1) / pitchY + 1) : 0;
-    if (!fast || fullRun < 8 || bulkFrom >= bulkTo)
+    if (!fast || bulkFrom >= bulkTo)
         bulkFrom = bulkTo = firstRow;
     for (long long r = firstRow; r < bulkFrom; ++r)
         drawRow(static_cast<int>(r));
