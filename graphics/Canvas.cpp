@@ -341,9 +341,8 @@ void Canvas::writeText(int x, int y, std::string_view text) {
         const int blocks = (g->width + 15) / 16;
         const bool onPage = left >= 0 && top >= 0 && top + g->height <= kHeight;
         if (g->width <= 8 && onPage && left + 8 <= kWidth) {
-            // Narrow glyphs (digits, most letters) in 8 bytes: a 16-byte
-            // window would reach into the next glyph's, and reading bytes
-            // that are still being written stalls the processor.
+            // Narrow glyphs (digits, most letters) keep 8-byte mask rows, so
+            // one 8-byte blend a row.
             std::uint8_t* line = pixels + top * kWidth + left;
             for (int row = 0; row < g->height; ++row, line += kWidth) {
                 std::uint64_t word;
