@@ -1,6 +1,7 @@
 #include "Canvas.h"
 
 #include "Font.h"
+#include "RowKernels.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -66,13 +67,35 @@ inline void blendSpanClipped(std::uint8_t* row, int x, const std::uint8_t* mask,
     }
 }
 
+// A row of dots spans from 1 left of its first centre to 1 right of its
+// last; the fast paths keep such a row's masks on the stack.
+constexpr int kMaxSpan = 64;
+
+// Masks of one row of m dots `pitch` apart, from 1 left of the first centre:
+// the pixel rows above and below the centres (three pixels per dot) and the
+// centre row (both sides, not the centre). Padded with zeros so that any 16
+// bytes from within the span can be read.
+struct RowMasks {
+    std::uint8_t edge[kMaxSpan + 16];
+    std::uint8_t middle[kMaxSpan + 16];
+};
+
+void makeMasks(int m, int pitch, RowMasks* masks) {
+    std::memset(masks, 0, sizeof *masks);
+    for (int d = 0; d < m; ++d) {
+        const int c = 1 + pitch * d;
+        masks->edge[c - 1] = masks->edge[c] = masks->edge[c + 1] = 0xFF;
+        masks->middle[c - 1] = masks->middle[c + 1] = 0xFF;
+    }
+}
+
 bool onPage(int x, int y) {
     return x >= 0 && x < kWidth && y >= 0 && y < kHeight;
 }
 
 }  // namespace
 
-Canvas::Canvas() : pages_(new std::uint8_t[kPageCount * kPagePixels]()) {}
+Canvas::Canvas() : pages_(new std::uint8_t[kPageCount * kPagePixels]()), kernels_(&rowKernels()) {}
 
 void Canvas::selectDrawingPage(int page) {
     if (page < 0 || page >= kPageCount)
@@ -161,9 +184,6 @@ void Canvas::circleClipped(int x, int y, int radius) {
 void Canvas::circleRows(int x, int y, int count, int perRow, int pitchX, int pitchY) {
     if (count <= 0 || perRow < 1)
         return;
-    // A row of dots spans from 1 left of its first centre to 1 right of its
-    // last; the fast path keeps such a row's masks on the stack.
-    constexpr int kMaxSpan = 64;
     const long long span = static_cast<long long>(pitchX) * (perRow - 1) + 3;
     if (pitchX < 1 || pitchY < 1 || span > kMaxSpan) {
         for (int k = 0; k < count; ++k) {
@@ -176,28 +196,13 @@ void Canvas::circleRows(int x, int y, int count, int perRow, int pitchX, int pit
         return;
     }
     const int width = static_cast<int>(span);
-    // Masks of one row of m dots: the rows above and below the centres
-    // (three pixels per dot) and the centre row (both sides, not the centre).
-    // Padded with zeros so that any 16 bytes from the span's start can be read.
-    struct RowMasks {
-        std::uint8_t edge[kMaxSpan + 16];
-        std::uint8_t middle[kMaxSpan + 16];
-    };
-    auto makeMasks = [&](int m, RowMasks* masks) {
-        std::memset(masks, 0, sizeof *masks);
-        for (int d = 0; d < m; ++d) {
-            const int c = 1 + pitchX * d;
-            masks->edge[c - 1] = masks->edge[c] = masks->edge[c + 1] = 0xFF;
-            masks->middle[c - 1] = masks->middle[c + 1] = 0xFF;
-        }
-    };
     RowMasks full;
     RowMasks partial;
-    makeMasks(perRow, &full);
+    makeMasks(perRow, pitchX, &full);
     const int fullRows = count / perRow;
     const int rest = count % perRow;
     if (rest > 0)
-        makeMasks(rest, &partial);
+        makeMasks(rest, pitchX, &partial);
 
     // The span cut to the page once for all rows: page columns
     // [start, start + n), mask bytes from `skip` on.
@@ -263,6 +268,160 @@ void Canvas::circleRows(int x, int y, int count, int perRow, int pitchX, int pit
     }
     for (long long r = bulkTo; r < endRow; ++r)
         drawRow(static_cast<int>(r));
+}
+
+void Canvas::circleColumns(const DotColumn* columns, int n, int y, int perRow, int pitchX,
+                           int pitchY) {
+    // Up to 64 columns, and y no lower than just below the page: then at most
+    // (kHeight + 1) / 3 + 1 rows of dots have pixels on the page.
+    constexpr int kMaxColumns = 64;
+    constexpr int kMaxDotRows = (kHeight + 1) / 3 + 1;
+    const long long spanLong = static_cast<long long>(pitchX) * (perRow - 1) + 3;
+    bool rowByRow = n <= kMaxColumns && perRow >= 1 && pitchX >= 1 && pitchY >= 3 &&
+                    spanLong <= kMaxSpan && y >= 0 && y <= kHeight;
+    const int span = rowByRow ? static_cast<int>(spanLong) : 0;
+
+    // The columns with pixels on the page must run left to right, apart.
+    long long end = -kMaxSpan;
+    int lo = kWidth;
+    int hi = 0;
+    int maxDotRows = 0;
+    for (int k = 0; rowByRow && k < n; ++k) {
+        const DotColumn& c = columns[k];
+        const long long left = static_cast<long long>(c.x) - 1;
+        if (c.count <= 0 || left >= kWidth || left + span <= 0)
+            continue;
+        rowByRow = left >= end;
+        end = left + span;
+        lo = std::min<int>(lo, static_cast<int>(std::max(0LL, left)));
+        hi = static_cast<int>(std::min<long long>(kWidth, end));
+        maxDotRows = std::max(maxDotRows, (c.count - 1) / perRow + 1);
+    }
+    if (!rowByRow) {
+        const std::uint8_t colour = colour_;
+        for (int k = 0; k < n; ++k) {
+            colour_ = columns[k].colour;
+            circleRows(columns[k].x, y, columns[k].count, perRow, pitchX, pitchY);
+        }
+        colour_ = colour;
+        return;
+    }
+    if (maxDotRows == 0)
+        return;
+
+    // What every pixel row of the edge and middle kind receives, indexed by
+    // page column + kPad: the padding takes what columns cut by an edge leave
+    // off the page.
+    constexpr int kPad = kMaxSpan;
+    struct Templates {
+        alignas(64) std::uint8_t edgeMask[kPad + kWidth + kPad];
+        alignas(64) std::uint8_t edgeColour[kPad + kWidth + kPad];
+        alignas(64) std::uint8_t middleMask[kPad + kWidth + kPad];
+        alignas(64) std::uint8_t middleColour[kPad + kWidth + kPad];
+    } t;
+    std::memset(&t, 0, sizeof t);
+    RowMasks full;
+    makeMasks(perRow, pitchX, &full);
+    std::uint8_t within[kMaxSpan + 16] = {};
+    std::memset(within, 0xFF, span);
+
+    // Puts column k's dots of one row into the templates: all perRow of them
+    // (dots == perRow), fewer, or none. Columns never overlap, so the bytes of
+    // its span are its own.
+    auto setColumn = [&](int k, int dots) {
+        RowMasks partial;
+        const RowMasks* masks = &full;
+        if (dots != perRow) {
+            makeMasks(dots, pitchX, &partial);
+            masks = &partial;
+        }
+        Bytes16 fill;
+        std::memset(&fill, columns[k].colour, 16);
+        const int at = columns[k].x - 1 + kPad;
+        for (int j = 0; j < span; j += 16) {
+            const Bytes16 keep = ~load16(within + j);
+            const Bytes16 edge = load16(masks->edge + j);
+            const Bytes16 middle = load16(masks->middle + j);
+            auto put = [&](std::uint8_t* bytes, Bytes16 value) {
+                const Bytes16 v = (load16(bytes + at + j) & keep) | value;
+                std::memcpy(bytes + at + j, &v, 16);
+            };
+            put(t.edgeMask, edge);
+            put(t.edgeColour, edge & fill);
+            put(t.middleMask, middle);
+            put(t.middleColour, middle & fill);
+        }
+    };
+
+    // A column changes at most twice going up: from whole rows to its last
+    // part row (or to nothing), and from that part row to nothing. Changes
+    // are listed by the dot row where they take effect.
+    const int lastRow = std::min(maxDotRows - 1, (y + 1) / pitchY);
+    std::int8_t firstChange[kMaxDotRows + 2];
+    std::int8_t nextChange[2 * kMaxColumns];
+    std::memset(firstChange, -1, sizeof firstChange);
+    auto listChange = [&](int row, int change) {
+        if (row <= lastRow) {
+            nextChange[change] = firstChange[row];
+            firstChange[row] = static_cast<std::int8_t>(change);
+        }
+    };
+    for (int k = 0; k < n; ++k) {
+        const DotColumn& c = columns[k];
+        const long long left = static_cast<long long>(c.x) - 1;
+        if (c.count <= 0 || left >= kWidth || left + span <= 0)
+            continue;
+        const int whole = c.count / perRow;
+        const int part = c.count % perRow;
+        setColumn(k, whole > 0 ? perRow : part);
+        if (whole > 0)
+            listChange(whole, 2 * k);
+        if (part > 0)
+            listChange(whole + 1, 2 * k + 1);
+    }
+
+    // Blend whole 16-byte blocks from lo to hi: the template is zero where no
+    // column lies, and a page row is a whole number of blocks.
+    lo -= lo % 16;
+    hi = std::min(kWidth, (hi + 15) / 16 * 16);
+    const int bytes = hi - lo;
+    const RowTemplate edge{t.edgeMask + kPad + lo, t.edgeColour + kPad + lo};
+    const RowTemplate middle{t.middleMask + kPad + lo, t.middleColour + kPad + lo};
+    std::uint8_t* pixels = drawingPixels() + lo;
+    // Dot rows whose three pixel rows all lie on the page: from the row whose
+    // bottom edge is on it to the row whose top edge is.
+    const int bulkFrom = y + 1 <= kHeight - 1 ? 0 : 1;
+    const int bulkTo = y >= 1 ? (y - 1) / pitchY : -1;
+    auto drawRows = [&](int from, int to) {
+        for (int r = from; r <= to; ++r) {
+            const int cy = y - pitchY * r;
+            if (r >= bulkFrom && r <= bulkTo) {
+                const int last = std::min(to, bulkTo);
+                kernels_->blendDotRows(pixels + cy * kWidth, last - r + 1,
+                                       static_cast<std::ptrdiff_t>(pitchY) * kWidth, edge, middle,
+                                       bytes);
+                r = last;
+                continue;
+            }
+            for (int py : {cy + 1, cy, cy - 1}) {
+                if (py >= 0 && py < kHeight)
+                    kernels_->blendRow(pixels + py * kWidth, py == cy ? middle : edge, bytes);
+            }
+        }
+    };
+    int from = 0;
+    for (int r = 1; r <= lastRow + 1; ++r) {
+        if (r <= lastRow && firstChange[r] < 0)
+            continue;
+        drawRows(from, r - 1);
+        from = r;
+        for (int change = r <= lastRow ? firstChange[r] : -1; change >= 0;
+             change = nextChange[change]) {
+            const int k = change / 2;
+            const bool toPart = change % 2 == 0 && columns[k].count % perRow > 0;
+            setColumn(k, toPart ? columns[k].count % perRow : 0);
+        }
+    }
 }
 
 void Canvas::line(int x1, int y1, int x2, int y2) {

@@ -16,11 +16,20 @@
 namespace brivello::graphics {
 
 class Font;
+struct RowKernels;
 
 constexpr int kWidth = 800;
 constexpr int kHeight = 600;
 constexpr int kPageCount = 4;
 constexpr int kPagePixels = kWidth * kHeight;
+
+// One column of dots for circleColumns: `count` radius-1 circles, the first
+// centred at x on the shared bottom row, all in palette entry `colour`.
+struct DotColumn {
+    int x = 0;
+    int count = 0;
+    std::uint8_t colour = 15;
+};
 
 enum class HorizontalJustify { Left, Centre, Right };
 enum class VerticalJustify { Bottom, Centre, Top };
@@ -61,6 +70,14 @@ class Canvas {
     // rows of perRow circles going up from y. Same colour, same clipping; any
     // count ≤ 0 draws nothing. Written row by row, for speed.
     void circleRows(int x, int y, int count, int perRow, int pitchX, int pitchY);
+    // Exactly the pixels of circleRows(c.x, y, c.count, perRow, pitchX,
+    // pitchY) in colour c.colour for each of the n columns c in turn, so that
+    // later columns lie on top of earlier ones. The drawing colour is left as
+    // it was. Written a pixel row at a time across all columns, with the
+    // widest stores the processor has, when the columns run left to right
+    // without overlapping and their rows do not share pixel rows (pitchY ≥ 3);
+    // column by column otherwise.
+    void circleColumns(const DotColumn* columns, int n, int y, int perRow, int pitchX, int pitchY);
     // Straight line 1 pixel thick from (x1, y1) to (x2, y2), both end points
     // drawn (Bresenham). Clips. A line with a coordinate beyond ±32768 draws
     // nothing.
@@ -87,6 +104,10 @@ class Canvas {
     // Returns whether it copied.
     bool copyShownPage(std::uint8_t* out, std::uint64_t* generation);
 
+    // The row kernels circleColumns uses: the widest the processor runs
+    // unless a test or benchmark picks others (see RowKernels.h).
+    void useRowKernels(const RowKernels& kernels) { kernels_ = &kernels; }
+
   private:
     std::uint8_t* drawingPixels() { return pages_.get() + drawing_ * kPagePixels; }
     void circleClipped(int x, int y, int radius);
@@ -95,6 +116,7 @@ class Canvas {
     int drawing_ = 0;
     std::uint8_t colour_ = 15;
     const Font* font_ = nullptr;
+    const RowKernels* kernels_;
     HorizontalJustify horizontal_ = HorizontalJustify::Left;
     VerticalJustify vertical_ = VerticalJustify::Bottom;
 

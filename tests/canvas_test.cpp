@@ -1,5 +1,6 @@
 // Pixel contracts of the canvas primitives, checked pixel by pixel.
 #include "Canvas.h"
+#include "RowKernels.h"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +8,7 @@
 #include <cstring>
 #include <set>
 #include <utility>
+#include <vector>
 
 namespace brivello::graphics {
 namespace {
@@ -137,6 +139,103 @@ TEST(Canvas, CircleRowsEqualsItsCirclesOneByOne) {
         EXPECT_EQ(std::memcmp(fast.page(0), slow.page(0), kPagePixels), 0)
             << c.x << "," << c.y << " count " << c.count << " perRow " << c.perRow;
         EXPECT_EQ(nonBlack(fast, 1), 0);
+    }
+}
+
+// A page of short runs of every palette entry, so that a fast path that
+// touches pixels it must leave shows up.
+void fillWithRuns(Canvas& canvas, unsigned seed) {
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth;) {
+            seed = seed * 1103515245u + 12345u;
+            const int length = 1 + static_cast<int>((seed >> 16) % 7);
+            canvas.setColour(static_cast<std::uint8_t>(seed >> 24));
+            canvas.line(x, y, x + length - 1, y);
+            x += length;
+        }
+    }
+}
+
+// circleColumns draws a row at a time across columns: whatever the layout,
+// its page must equal that of the same circles drawn one by one, column after
+// column, with every set of row kernels this processor runs.
+TEST(Canvas, CircleColumnsEqualsItsCirclesOneByOne) {
+    struct Case {
+        const char* what;
+        int y, perRow, pitchX, pitchY;
+        std::vector<DotColumn> columns;
+    };
+    // The histogram's layout, with counts of a late frame.
+    std::vector<DotColumn> histogram;
+    for (int n = 0; n < 49; ++n)
+        histogram.push_back({13 * n, 560 + (n * 37) % 110, static_cast<std::uint8_t>(35 + n)});
+    histogram[5].count = 669;
+    histogram[6].count = 0;
+    histogram[7].count = 1;
+    const std::vector<DotColumn> three = {{20, 30, 40}, {33, 7, 41}, {46, 669, 42}};
+    const Case cases[] = {
+        {"histogram", 599, 4, 3, 3, histogram},
+        {"histogram one row up", 598, 4, 3, 3, histogram},
+        {"histogram at the page's foot", 600, 4, 3, 3, histogram},
+        {"histogram from the top rows", 2, 4, 3, 3, histogram},
+        {"bottom row at y 0", 0, 4, 3, 3, three},
+        {"bottom row at y 1", 1, 4, 3, 3, three},
+        {"rows apart", 599, 4, 3, 5, three},
+        {"dots closer", 400, 5, 2, 3, three},
+        {"one dot a row", 500, 1, 3, 3, three},
+        {"cut by the left edge",
+         599,
+         4,
+         3,
+         3,
+         {{-60, 9, 40}, {-9, 50, 41}, {0, 50, 42}, {12, 3, 43}}},
+        {"cut by the right edge",
+         599,
+         4,
+         3,
+         3,
+         {{770, 50, 40}, {787, 50, 41}, {799, 50, 42}, {800, 50, 43}, {900, 9, 44}}},
+        {"empty and negative counts", 599, 4, 3, 3, {{10, 0, 40}, {30, -4, 41}, {50, 6, 42}}},
+        {"no columns", 599, 4, 3, 3, {}},
+        {"one column", 599, 4, 3, 3, {{400, 669, 40}}},
+        // Layouts drawn column by column.
+        {"overlapping", 599, 4, 3, 3, {{20, 30, 40}, {28, 30, 41}}},
+        {"right to left", 599, 4, 3, 3, {{60, 30, 40}, {20, 30, 41}}},
+        {"rows sharing pixel rows", 599, 4, 3, 2, three},
+        {"below the page", 601, 4, 3, 3, three},
+        {"far below the page", 5000, 4, 3, 3, three},
+        {"above the page", -2, 4, 3, 3, three},
+        {"too wide a row", 599, 30, 3, 3, three},
+        {"no dots a row", 599, 0, 3, 3, three},
+        {"many columns", 599, 1, 3, 3, std::vector<DotColumn>(70, DotColumn{300, 5, 40})},
+    };
+    const RowKernels* kernels[3];
+    const int kernelCount = supportedRowKernels(kernels, 3);
+    ASSERT_GE(kernelCount, 1);
+    for (const Case& c : cases) {
+        Canvas slow;
+        fillWithRuns(slow, 7);
+        for (const DotColumn& column : c.columns) {
+            slow.setColour(column.colour);
+            for (int k = 0; k < column.count && k < 4000; ++k) {
+                slow.circle(column.x + c.pitchX * (k % std::max(c.perRow, 1)),
+                            c.y - c.pitchY * (k / std::max(c.perRow, 1)), 1);
+            }
+        }
+        for (int i = 0; i < kernelCount; ++i) {
+            Canvas fast;
+            fast.useRowKernels(*kernels[i]);
+            fillWithRuns(fast, 7);
+            fast.setColour(9);
+            fast.circleColumns(c.columns.data(), static_cast<int>(c.columns.size()), c.y, c.perRow,
+                               c.pitchX, c.pitchY);
+            if (c.perRow >= 1) {
+                EXPECT_EQ(std::memcmp(fast.page(0), slow.page(0), kPagePixels), 0)
+                    << c.what << ", " << kernels[i]->name;
+            }
+            EXPECT_EQ(fast.colour(), 9) << c.what;
+            EXPECT_EQ(nonBlack(fast, 1), 0) << c.what;
+        }
     }
 }
 
