@@ -8,6 +8,7 @@
 #include "Font.h"
 #include "HistogramFrame.h"
 #include "Palette.h"
+#include "RowKernels.h"
 #include "RunLoop.h"
 
 #include <benchmark/benchmark.h>
@@ -98,6 +99,28 @@ void BM_renderFrameNoText(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_renderFrameNoText)->ArgName("draws")->Arg(1)->Arg(5055);
+
+// The heaviest frame with each set of row kernels the processor runs: the
+// portable 16-byte one is what a processor without AVX2 gets.
+void BM_heaviestFrameByKernels(benchmark::State& state) {
+    const graphics::RowKernels* kernels[3];
+    const int count = graphics::supportedRowKernels(kernels, 3);
+    const int index = static_cast<int>(state.range(0));
+    if (index >= count) {
+        state.SkipWithError("not supported by this processor");
+        return;
+    }
+    const DrawTally tally = seedOneAfter(5055);
+    graphics::Canvas canvas;
+    canvas.useRowKernels(*kernels[index]);
+    canvas.setTextStyle(&arial());
+    for (auto _ : state) {
+        display::renderFrame(canvas, tally);
+        benchmark::ClobberMemory();
+    }
+    state.SetLabel(kernels[index]->name);
+}
+BENCHMARK(BM_heaviestFrameByKernels)->ArgName("kernels")->DenseRange(0, 2);
 
 void BM_composeFrameTexts(benchmark::State& state) {
     const DrawTally tally = seedOneAfter(2500);

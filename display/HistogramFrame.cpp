@@ -68,11 +68,10 @@ int meanLineHeight(double mean) {
 
 void renderFrame(graphics::Canvas& canvas, const DrawTally& tally) {
     const int maxY = canvas.maxY();
-    for (int n = 1; n <= kNumbers; ++n) {
-        canvas.setColour(numberColour(n));
-        canvas.circleRows(kSlotWidth * (n - 1), maxY, tally.counts[n], kDotsPerRow, kDotPitch,
-                          kDotPitch);
-    }
+    graphics::DotColumn columns[kNumbers];
+    for (int n = 1; n <= kNumbers; ++n)
+        columns[n - 1] = {kSlotWidth * (n - 1), tally.counts[n], numberColour(n)};
+    canvas.circleColumns(columns, kNumbers, maxY, kDotsPerRow, kDotPitch, kDotPitch);
     FrameTexts texts;
     composeFrameTexts(tally, &texts);
     for (const FrameText& text : texts) {
