@@ -10,6 +10,8 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace brivello::graphics {
 namespace {
@@ -120,6 +122,103 @@ TEST(Text, LiesInItsCellInTheDrawingColour) {
         EXPECT_LE(box.right, c.x + arial().textWidth(c.text, int(std::strlen(c.text))));
         EXPECT_GE(box.top, c.y - 16) << c.text;
         EXPECT_LE(box.bottom, c.y - 1) << c.text;
+    }
+}
+
+// A page of short runs of many palette entries, so that text that touches a
+// pixel it must leave shows up.
+void fillWithRuns(Canvas& canvas) {
+    unsigned seed = 5;
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth;) {
+            seed = seed * 1103515245u + 12345u;
+            const int length = 1 + static_cast<int>((seed >> 16) % 7);
+            canvas.setColour(static_cast<std::uint8_t>(seed >> 24));
+            canvas.line(x, y, x + length - 1, y);
+            x += length;
+        }
+    }
+}
+
+// Text as the glyphs define it: each glyph pixel written alone, the pen
+// moving by the advances, the cell placed by the justification.
+void referenceText(std::uint8_t* page, long long x, long long y, const std::string& text,
+                   HorizontalJustify horizontal, VerticalJustify vertical, std::uint8_t colour) {
+    const Font& font = arial();
+    const int width = font.textWidth(text.data(), static_cast<int>(text.size()));
+    long long pen = x - (horizontal == HorizontalJustify::Right    ? width
+                         : horizontal == HorizontalJustify::Centre ? width / 2
+                                                                   : 0);
+    const long long bottom = y + (vertical == VerticalJustify::Top      ? 16
+                                  : vertical == VerticalJustify::Centre ? 8
+                                                                        : 0);
+    for (char c : text) {
+        const Glyph* g = font.glyph(c);
+        if (g == nullptr)
+            continue;
+        for (int row = 0; row < g->height; ++row) {
+            for (int column = 0; column < g->width; ++column) {
+                const long long px = pen + g->left + column;
+                const long long py = bottom + g->top + row;
+                if (g->pixel(row, column) && px >= 0 && px < kWidth && py >= 0 && py < kHeight)
+                    page[py * kWidth + px] = colour;
+            }
+        }
+        pen += g->advance;
+    }
+}
+
+// Glyphs are blended a mask row at a time, several bytes at once; at every
+// place and across every edge the page must equal the glyphs drawn pixel by
+// pixel.
+TEST(Text, EqualsItsGlyphsPixelByPixel) {
+    std::string long_;
+    for (int i = 0; i < 40; ++i)
+        long_ += "Extrageri : ";
+    const std::string texts[] = {"49 : 669",
+                                 "Extrageri : 5056",
+                                 "Medie : 103.204",
+                                 "gjpqy|WM@_~",
+                                 long_,
+                                 "a\n\t\x7f\x80"
+                                 "b",
+                                 "",
+                                 "   ",
+                                 std::string("x\0y", 3)};
+    const std::pair<int, int> points[] = {
+        {650, 22},  {700, 40},         {0, 16},          {-30, 300},        {-5, 300},
+        {-63, 300}, {-64, 300},        {737, 300},       {780, 300},        {799, 300},
+        {795, 5},   {400, 8},          {400, 605},       {400, 599},        {400, 615},
+        {400, 617}, {-2000000000, 50}, {2000000000, 50}, {400, 2000000000}, {400, -2000000000},
+    };
+    const std::pair<HorizontalJustify, VerticalJustify> styles[] = {
+        {HorizontalJustify::Left, VerticalJustify::Bottom},
+        {HorizontalJustify::Right, VerticalJustify::Top},
+        {HorizontalJustify::Centre, VerticalJustify::Centre}};
+    Canvas background;
+    fillWithRuns(background);
+    std::vector<std::uint8_t> expected(kPagePixels);
+    for (const std::string& text : texts) {
+        for (auto [x, y] : points) {
+            for (auto [horizontal, vertical] : styles) {
+                std::memcpy(expected.data(), background.page(0), kPagePixels);
+                referenceText(expected.data(), x, y, text, horizontal, vertical, 44);
+                Canvas canvas;
+                std::memcpy(const_cast<std::uint8_t*>(canvas.page(0)), background.page(0),
+                            kPagePixels);
+                canvas.setTextStyle(&arial());
+                canvas.setTextJustification(horizontal, vertical);
+                canvas.setColour(44);
+                canvas.writeText(x, y, text);
+                const auto differ = std::mismatch(expected.begin(), expected.end(), canvas.page(0));
+                const long at = differ.first - expected.begin();
+                ASSERT_EQ(differ.first, expected.end())
+                    << "\"" << text.substr(0, 20) << "\" at " << x << "," << y
+                    << ": first wrong pixel " << at % kWidth << "," << at / kWidth;
+                const std::uint8_t* other = canvas.page(1);
+                ASSERT_EQ(std::count(other, other + kPagePixels, 0), kPagePixels);
+            }
+        }
     }
 }
 
