@@ -1,6 +1,7 @@
 // Pixel contracts of the canvas primitives, checked pixel by pixel.
 #include "Canvas.h"
 #include "RowKernels.h"
+#include "support/PageRuns.h"
 
 #include <gtest/gtest.h>
 
@@ -142,20 +143,6 @@ TEST(Canvas, CircleRowsEqualsItsCirclesOneByOne) {
     }
 }
 
-// A page of short runs of every palette entry, so that a fast path that
-// touches pixels it must leave shows up.
-void fillWithRuns(Canvas& canvas, unsigned seed) {
-    for (int y = 0; y < kHeight; ++y) {
-        for (int x = 0; x < kWidth;) {
-            seed = seed * 1103515245u + 12345u;
-            const int length = 1 + static_cast<int>((seed >> 16) % 7);
-            canvas.setColour(static_cast<std::uint8_t>(seed >> 24));
-            canvas.line(x, y, x + length - 1, y);
-            x += length;
-        }
-    }
-}
-
 // circleColumns draws a row at a time across columns: whatever the layout,
 // its page must equal that of the same circles drawn one by one, column after
 // column, with every set of row kernels this processor runs.
@@ -214,7 +201,7 @@ TEST(Canvas, CircleColumnsEqualsItsCirclesOneByOne) {
     ASSERT_GE(kernelCount, 1);
     for (const Case& c : cases) {
         Canvas slow;
-        fillWithRuns(slow, 7);
+        test::fillWithRuns(slow, 7);
         for (const DotColumn& column : c.columns) {
             slow.setColour(column.colour);
             for (int k = 0; k < column.count && k < 4000; ++k) {
@@ -225,7 +212,7 @@ TEST(Canvas, CircleColumnsEqualsItsCirclesOneByOne) {
         for (int i = 0; i < kernelCount; ++i) {
             Canvas fast;
             fast.useRowKernels(*kernels[i]);
-            fillWithRuns(fast, 7);
+            test::fillWithRuns(fast, 7);
             fast.setColour(9);
             fast.circleColumns(c.columns.data(), static_cast<int>(c.columns.size()), c.y, c.perRow,
                                c.pitchX, c.pitchY);

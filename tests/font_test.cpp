@@ -1,6 +1,7 @@
 // Text: the face, its cell, and how text lands on a page.
 #include "Font.h"
 #include "Canvas.h"
+#include "support/PageRuns.h"
 
 #include <gtest/gtest.h>
 
@@ -125,21 +126,6 @@ TEST(Text, LiesInItsCellInTheDrawingColour) {
     }
 }
 
-// A page of short runs of many palette entries, so that text that touches a
-// pixel it must leave shows up.
-void fillWithRuns(Canvas& canvas) {
-    unsigned seed = 5;
-    for (int y = 0; y < kHeight; ++y) {
-        for (int x = 0; x < kWidth;) {
-            seed = seed * 1103515245u + 12345u;
-            const int length = 1 + static_cast<int>((seed >> 16) % 7);
-            canvas.setColour(static_cast<std::uint8_t>(seed >> 24));
-            canvas.line(x, y, x + length - 1, y);
-            x += length;
-        }
-    }
-}
-
 // Text as the glyphs define it: each glyph pixel written alone, the pen
 // moving by the advances, the cell placed by the justification.
 void referenceText(std::uint8_t* page, long long x, long long y, const std::string& text,
@@ -196,7 +182,7 @@ TEST(Text, EqualsItsGlyphsPixelByPixel) {
         {HorizontalJustify::Right, VerticalJustify::Top},
         {HorizontalJustify::Centre, VerticalJustify::Centre}};
     Canvas background;
-    fillWithRuns(background);
+    test::fillWithRuns(background, 5);
     std::vector<std::uint8_t> expected(kPagePixels);
     for (const std::string& text : texts) {
         for (auto [x, y] : points) {
