@@ -201,7 +201,7 @@ TEST(Canvas, CircleColumnsEqualsItsCirclesOneByOne) {
     ASSERT_GE(kernelCount, 1);
     for (const Case& c : cases) {
         Canvas slow;
-        test::fillWithRuns(slow, 7);
+        testing::fillWithRuns(slow, 7);
         for (const DotColumn& column : c.columns) {
             slow.setColour(column.colour);
             for (int k = 0; k < column.count && k < 4000; ++k) {
@@ -212,7 +212,7 @@ TEST(Canvas, CircleColumnsEqualsItsCirclesOneByOne) {
         for (int i = 0; i < kernelCount; ++i) {
             Canvas fast;
             fast.useRowKernels(*kernels[i]);
-            test::fillWithRuns(fast, 7);
+            testing::fillWithRuns(fast, 7);
             fast.setColour(9);
             fast.circleColumns(c.columns.data(), static_cast<int>(c.columns.size()), c.y, c.perRow,
                                c.pitchX, c.pitchY);

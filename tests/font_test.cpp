@@ -182,7 +182,7 @@ TEST(Text, EqualsItsGlyphsPixelByPixel) {
         {HorizontalJustify::Right, VerticalJustify::Top},
         {HorizontalJustify::Centre, VerticalJustify::Centre}};
     Canvas background;
-    test::fillWithRuns(background, 5);
+    testing::fillWithRuns(background, 5);
     std::vector<std::uint8_t> expected(kPagePixels);
     for (const std::string& text : texts) {
         for (auto [x, y] : points) {

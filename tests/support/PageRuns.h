@@ -4,7 +4,7 @@
 
 #include "Canvas.h"
 
-namespace brivello::test {
+namespace brivello::testing {
 
 inline void fillWithRuns(graphics::Canvas& canvas, unsigned seed) {
     for (int y = 0; y < graphics::kHeight; ++y) {
@@ -18,4 +18,4 @@ inline void fillWithRuns(graphics::Canvas& canvas, unsigned seed) {
     }
 }
 
-}  // namespace brivello::test
+}  // namespace brivello::testing
