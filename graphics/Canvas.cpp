@@ -320,28 +320,31 @@ void Canvas::circleColumns(const DotColumn* columns, int n, int y, int perRow, i
         alignas(64) std::uint8_t middleColour[kPad + kWidth + kPad];
     } t;
     std::memset(&t, 0, sizeof t);
-    RowMasks full;
-    makeMasks(perRow, pitchX, &full);
+    // The masks of a row of 1 to perRow dots, each made when first needed.
+    RowMasks byDots[kMaxSpan - 1];
+    bool made[kMaxSpan - 1] = {};
     std::uint8_t within[kMaxSpan + 16] = {};
     std::memset(within, 0xFF, span);
 
-    // Puts column k's dots of one row into the templates: all perRow of them
-    // (dots == perRow), fewer, or none. Columns never overlap, so the bytes of
-    // its span are its own.
+    // Puts column k's dots of one row into the templates: all perRow of them,
+    // fewer, or none. Columns never overlap, so the bytes of its span are its
+    // own.
     auto setColumn = [&](int k, int dots) {
-        RowMasks partial;
-        const RowMasks* masks = &full;
-        if (dots != perRow) {
-            makeMasks(dots, pitchX, &partial);
-            masks = &partial;
+        const RowMasks* masks = nullptr;
+        if (dots > 0) {
+            if (!made[dots - 1]) {
+                makeMasks(dots, pitchX, &byDots[dots - 1]);
+                made[dots - 1] = true;
+            }
+            masks = &byDots[dots - 1];
         }
         Bytes16 fill;
         std::memset(&fill, columns[k].colour, 16);
         const int at = columns[k].x - 1 + kPad;
         for (int j = 0; j < span; j += 16) {
             const Bytes16 keep = ~load16(within + j);
-            const Bytes16 edge = load16(masks->edge + j);
-            const Bytes16 middle = load16(masks->middle + j);
+            const Bytes16 edge = masks != nullptr ? load16(masks->edge + j) : Bytes16{};
+            const Bytes16 middle = masks != nullptr ? load16(masks->middle + j) : Bytes16{};
             auto put = [&](std::uint8_t* bytes, Bytes16 value) {
                 const Bytes16 v = (load16(bytes + at + j) & keep) | value;
                 std::memcpy(bytes + at + j, &v, 16);
