@@ -75,8 +75,9 @@ class Canvas {
     // later columns lie on top of earlier ones. The drawing colour is left as
     // it was. Written a pixel row at a time across all columns, with the
     // widest stores the processor has, when the columns run left to right
-    // without overlapping and their rows do not share pixel rows (pitchY ≥ 3);
-    // column by column otherwise.
+    // without overlapping, their rows do not share pixel rows (pitchY ≥ 3),
+    // there are at most 64 of them and y lies in 0..kHeight; column by column
+    // otherwise.
     void circleColumns(const DotColumn* columns, int n, int y, int perRow, int pitchX, int pitchY);
     // Straight line 1 pixel thick from (x1, y1) to (x2, y2), both end points
     // drawn (Bresenham). Clips. A line with a coordinate beyond ±32768 draws
