@@ -156,6 +156,31 @@ void BM_wholeSeries(benchmark::State& state) {
 }
 BENCHMARK(BM_wholeSeries)->Unit(benchmark::kMillisecond);
 
+// A whole series with each set of row kernels the processor runs.
+void BM_wholeSeriesByKernels(benchmark::State& state) {
+    const graphics::RowKernels* kernels[3];
+    const int count = graphics::supportedRowKernels(kernels, 3);
+    const int index = static_cast<int>(state.range(0));
+    if (index >= count) {
+        state.SkipWithError("not supported by this processor");
+        return;
+    }
+    graphics::Canvas canvas;
+    canvas.useRowKernels(*kernels[index]);
+    canvas.setTextStyle(&arial());
+    for (auto _ : state) {
+        DrawTally tally(1u);
+        SeriesHost host(canvas);
+        brivello::runLoop(host, tally);
+        benchmark::ClobberMemory();
+    }
+    state.SetLabel(kernels[index]->name);
+}
+BENCHMARK(BM_wholeSeriesByKernels)
+    ->ArgName("kernels")
+    ->DenseRange(0, 2)
+    ->Unit(benchmark::kMillisecond);
+
 // The window thread's work per repaint: one page through the palette into
 // 32-bit pixels.
 void BM_repaint(benchmark::State& state) {
