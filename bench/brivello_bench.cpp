@@ -100,25 +100,33 @@ void BM_renderFrameNoText(benchmark::State& state) {
 }
 BENCHMARK(BM_renderFrameNoText)->ArgName("draws")->Arg(1)->Arg(5055);
 
+// Makes the canvas use the state's set of row kernels (its argument, an index
+// into the sets this processor runs) and labels the run with it; false, and
+// the run skipped, where the processor lacks that set.
+bool useArgumentKernels(benchmark::State& state, graphics::Canvas& canvas) {
+    const graphics::SupportedRowKernels supported = graphics::supportedRowKernels();
+    const int index = static_cast<int>(state.range(0));
+    if (index >= supported.count) {
+        state.SkipWithError("not supported by this processor");
+        return false;
+    }
+    canvas.useRowKernels(*supported.sets[index]);
+    state.SetLabel(supported.sets[index]->name);
+    return true;
+}
+
 // The heaviest frame with each set of row kernels the processor runs: the
 // portable 16-byte one is what a processor without AVX2 gets.
 void BM_heaviestFrameByKernels(benchmark::State& state) {
-    const graphics::RowKernels* kernels[3];
-    const int count = graphics::supportedRowKernels(kernels, 3);
-    const int index = static_cast<int>(state.range(0));
-    if (index >= count) {
-        state.SkipWithError("not supported by this processor");
-        return;
-    }
-    const DrawTally tally = seedOneAfter(5055);
     graphics::Canvas canvas;
-    canvas.useRowKernels(*kernels[index]);
+    if (!useArgumentKernels(state, canvas))
+        return;
+    const DrawTally tally = seedOneAfter(5055);
     canvas.setTextStyle(&arial());
     for (auto _ : state) {
         display::renderFrame(canvas, tally);
         benchmark::ClobberMemory();
     }
-    state.SetLabel(kernels[index]->name);
 }
 BENCHMARK(BM_heaviestFrameByKernels)->ArgName("kernels")->DenseRange(0, 2);
 
@@ -158,15 +166,9 @@ BENCHMARK(BM_wholeSeries)->Unit(benchmark::kMillisecond);
 
 // A whole series with each set of row kernels the processor runs.
 void BM_wholeSeriesByKernels(benchmark::State& state) {
-    const graphics::RowKernels* kernels[3];
-    const int count = graphics::supportedRowKernels(kernels, 3);
-    const int index = static_cast<int>(state.range(0));
-    if (index >= count) {
-        state.SkipWithError("not supported by this processor");
-        return;
-    }
     graphics::Canvas canvas;
-    canvas.useRowKernels(*kernels[index]);
+    if (!useArgumentKernels(state, canvas))
+        return;
     canvas.setTextStyle(&arial());
     for (auto _ : state) {
         DrawTally tally(1u);
@@ -174,7 +176,6 @@ void BM_wholeSeriesByKernels(benchmark::State& state) {
         brivello::runLoop(host, tally);
         benchmark::ClobberMemory();
     }
-    state.SetLabel(kernels[index]->name);
 }
 BENCHMARK(BM_wholeSeriesByKernels)
     ->ArgName("kernels")

@@ -281,16 +281,21 @@ void Canvas::circleColumns(const DotColumn* columns, int n, int y, int perRow, i
                     spanLong <= kMaxSpan && y >= 0 && y <= kHeight;
     const int span = rowByRow ? static_cast<int>(spanLong) : 0;
 
-    // The columns with pixels on the page must run left to right, apart.
+    // A column with pixels on the page: some dots, and a span that meets it.
+    auto drawsOnPage = [&](const DotColumn& c) {
+        const long long left = static_cast<long long>(c.x) - 1;
+        return c.count > 0 && left < kWidth && left + span > 0;
+    };
+    // Such columns must run left to right, apart.
     long long end = -kMaxSpan;
     int lo = kWidth;
     int hi = 0;
     int maxDotRows = 0;
     for (int k = 0; rowByRow && k < n; ++k) {
         const DotColumn& c = columns[k];
-        const long long left = static_cast<long long>(c.x) - 1;
-        if (c.count <= 0 || left >= kWidth || left + span <= 0)
+        if (!drawsOnPage(c))
             continue;
+        const long long left = static_cast<long long>(c.x) - 1;
         rowByRow = left >= end;
         end = left + span;
         lo = std::min<int>(lo, static_cast<int>(std::max(0LL, left)));
@@ -371,8 +376,7 @@ void Canvas::circleColumns(const DotColumn* columns, int n, int y, int perRow, i
     };
     for (int k = 0; k < n; ++k) {
         const DotColumn& c = columns[k];
-        const long long left = static_cast<long long>(c.x) - 1;
-        if (c.count <= 0 || left >= kWidth || left + span <= 0)
+        if (!drawsOnPage(c))
             continue;
         const int whole = c.count / perRow;
         const int part = c.count % perRow;

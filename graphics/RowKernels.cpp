@@ -77,27 +77,22 @@ constexpr RowKernels kAvx512{"64-byte (AVX-512)", blendRow64, blendDotRows64};
 
 }  // namespace
 
-int supportedRowKernels(const RowKernels** out, int capacity) {
-    int count = 0;
-    auto add = [&](const RowKernels& kernels) {
-        if (count < capacity)
-            out[count++] = &kernels;
-    };
-    add(kPortable);
+SupportedRowKernels supportedRowKernels() {
+    SupportedRowKernels supported{{&kPortable}, 1};
 #ifdef BRIVELLO_WIDE_KERNELS
     __builtin_cpu_init();
     if (__builtin_cpu_supports("avx2"))
-        add(kAvx2);
+        supported.sets[supported.count++] = &kAvx2;
     if (__builtin_cpu_supports("avx512f"))
-        add(kAvx512);
+        supported.sets[supported.count++] = &kAvx512;
 #endif
-    return count;
+    return supported;
 }
 
 const RowKernels& rowKernels() {
     static const RowKernels* const widest = [] {
-        const RowKernels* all[3];
-        return all[supportedRowKernels(all, 3) - 1];
+        const SupportedRowKernels supported = supportedRowKernels();
+        return supported.sets[supported.count - 1];
     }();
     return *widest;
 }

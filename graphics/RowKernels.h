@@ -11,8 +11,7 @@
 namespace brivello::graphics {
 
 // What one pixel row receives: where mask[i] is 0xFF the row's byte i becomes
-// colour[i], where it is 0 the byte keeps its value. colour[i] is 0 wherever
-// mask[i] is.
+// colour[i], where it is 0 the byte keeps its value (and colour[i] is 0).
 struct RowTemplate {
     const std::uint8_t* mask = nullptr;
     const std::uint8_t* colour = nullptr;
@@ -34,7 +33,12 @@ struct RowKernels {
 const RowKernels& rowKernels();
 
 // Every set of kernels this processor runs, narrowest (the portable one,
-// 16 bytes a store) first, for tests and benchmarks; returns how many.
-int supportedRowKernels(const RowKernels** out, int capacity);
+// 16 bytes a store) first, for tests and benchmarks.
+struct SupportedRowKernels {
+    static constexpr int kMax = 3;  // 16, 32 and 64 bytes
+    const RowKernels* sets[kMax];
+    int count;
+};
+SupportedRowKernels supportedRowKernels();
 
 }  // namespace brivello::graphics

@@ -196,9 +196,8 @@ TEST(Canvas, CircleColumnsEqualsItsCirclesOneByOne) {
         {"no dots a row", 599, 0, 3, 3, three},
         {"many columns", 599, 1, 3, 3, std::vector<DotColumn>(70, DotColumn{300, 5, 40})},
     };
-    const RowKernels* kernels[3];
-    const int kernelCount = supportedRowKernels(kernels, 3);
-    ASSERT_GE(kernelCount, 1);
+    const SupportedRowKernels kernels = supportedRowKernels();
+    ASSERT_GE(kernels.count, 1);
     for (const Case& c : cases) {
         Canvas slow;
         testing::fillWithRuns(slow, 7);
@@ -209,16 +208,16 @@ TEST(Canvas, CircleColumnsEqualsItsCirclesOneByOne) {
                             c.y - c.pitchY * (k / std::max(c.perRow, 1)), 1);
             }
         }
-        for (int i = 0; i < kernelCount; ++i) {
+        for (int i = 0; i < kernels.count; ++i) {
             Canvas fast;
-            fast.useRowKernels(*kernels[i]);
+            fast.useRowKernels(*kernels.sets[i]);
             testing::fillWithRuns(fast, 7);
             fast.setColour(9);
             fast.circleColumns(c.columns.data(), static_cast<int>(c.columns.size()), c.y, c.perRow,
                                c.pitchX, c.pitchY);
             if (c.perRow >= 1) {
                 EXPECT_EQ(std::memcmp(fast.page(0), slow.page(0), kPagePixels), 0)
-                    << c.what << ", " << kernels[i]->name;
+                    << c.what << ", " << kernels.sets[i]->name;
             }
             EXPECT_EQ(fast.colour(), 9) << c.what;
             EXPECT_EQ(nonBlack(fast, 1), 0) << c.what;

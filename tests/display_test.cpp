@@ -245,15 +245,14 @@ TEST(HistogramFrame, FastPathMatchesReferenceByteForByte) {
             Canvas reference;
             referenceFrame(reference, tally);
             // With every set of row kernels this processor runs.
-            const graphics::RowKernels* kernels[3];
-            const int count = graphics::supportedRowKernels(kernels, 3);
-            for (int i = 0; i < count; ++i) {
+            const graphics::SupportedRowKernels kernels = graphics::supportedRowKernels();
+            for (int i = 0; i < kernels.count; ++i) {
                 Canvas fast;
-                fast.useRowKernels(*kernels[i]);
+                fast.useRowKernels(*kernels.sets[i]);
                 fast.setTextStyle(&arial());
                 renderFrame(fast, tally);
                 EXPECT_EQ(std::memcmp(fast.page(0), reference.page(0), kPagePixels), 0)
-                    << "pass " << pass << ", " << kernels[i]->name;
+                    << "pass " << pass << ", " << kernels.sets[i]->name;
             }
         }
     }
